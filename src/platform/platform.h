@@ -1,0 +1,129 @@
+// The platform seam: every operating-system operation the setup uses, as
+// Windows defines it (UTF-16 strings, Win32 error codes, HRESULTs, opaque
+// handles). Everything above this header is portable. The backend is chosen
+// once per process (or per test) with SetOs; Os() reaches it.
+//
+// Conventions: methods named like a Windows function behave like it; a
+// method returning std::uint32_t returns the Win32 error code (0 = success)
+// unless its comment says otherwise.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include "common/types.h"
+#include "platform/wincodes.h"
+
+using THandle = std::uintptr_t;  // file handle; 0 = none
+using THKey = std::uintptr_t;    // registry key; 0 = none
+using THwnd = std::uintptr_t;    // window; 0 = none
+
+// Predefined roots, sign-extended to pointer width as Windows defines them.
+constexpr THKey cHkeyCurrentUser = static_cast<THKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000001u)));
+constexpr THKey cHkeyLocalMachine = static_cast<THKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000002u)));
+
+struct TSystemTime {
+  std::uint16_t wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+
+struct TGuid {
+  std::uint32_t d1;
+  std::uint16_t d2, d3;
+  std::uint8_t d4[8];
+  friend bool operator==(const TGuid&, const TGuid&) = default;
+};
+
+class IDeployment;  // Windows Runtime package deployment (shell/ bridge)
+class IUi;          // windows, controls and dialogs of the wizard
+
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+
+  // --- clock and process ---
+  virtual TSystemTime GetUtcTime() = 0;
+  // The whole command line: program path first, then the arguments as typed.
+  virtual ustring GetProcessCommandLine() = 0;
+  // Full path of the running program file.
+  virtual ustring GetOwnModulePath() = 0;
+  // Posts without waiting; false when the window is gone.
+  virtual bool PostWindowMessage(THwnd window, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam) = 0;
+  // Starts fn on a new thread that cleans up after itself; returns the Win32 error.
+  virtual std::uint32_t StartThread(std::function<void()> fn) = 0;
+  // Resource of the program's own module by type and integer id; false when absent.
+  virtual bool FindOwnResource(std::uint32_t type, std::uint32_t id, const std::uint8_t*& data, std::uint32_t& size) = 0;
+  // The system's message text for an error code (HRESULT or Win32 code); empty when unknown.
+  virtual ustring FormatSystemMessage(std::int32_t code) = 0;
+  // A whole number with the thousands separator of the user's regional settings.
+  virtual ustring FormatNumberGrouped(double value) = 0;
+  // Real OS version (the manifest declares Windows 10 compatibility).
+  virtual bool GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build) = 0;
+
+  // --- files and folders ---
+  virtual std::uint32_t CreateFileW(const ustring& path, std::uint32_t access, std::uint32_t share,
+                                    std::uint32_t disposition, std::uint32_t flagsAndAttributes, THandle& file) = 0;
+  virtual std::uint32_t WriteFile(THandle file, const void* data, std::uint32_t size, std::uint32_t& written) = 0;
+  virtual std::uint32_t CloseHandle(THandle handle) = 0;
+  virtual std::uint32_t CreateDirectoryW(const ustring& path) = 0;
+  virtual std::uint32_t RemoveDirectoryW(const ustring& path) = 0;
+  // An empty target with cMoveFileDelayUntilReboot registers path for deletion at restart.
+  virtual std::uint32_t MoveFileExW(const ustring& from, const ustring& to, std::uint32_t flags) = 0;
+  virtual std::uint32_t GetDiskFreeSpaceExW(const ustring& path, std::uint64_t& freeBytesAvailableToCaller) = 0;
+  virtual std::uint32_t GetFullPathNameW(const ustring& path, ustring& fullPath) = 0;
+  // Like Windows: with a too-small buffer returns the size needed including the NUL;
+  // on success the number of units written without the NUL; 0 on failure.
+  virtual std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) = 0;
+
+  // --- registry (native 64-bit view) ---
+  virtual std::uint32_t RegOpenCurrentUser(std::uint32_t access, THKey& key) = 0;
+  virtual std::uint32_t RegOpenKeyExW(THKey parent, const ustring& subKey, std::uint32_t options, std::uint32_t access,
+                                      THKey& key) = 0;
+  virtual std::uint32_t RegCreateKeyExW(THKey parent, const ustring& subKey, std::uint32_t options,
+                                        std::uint32_t access, THKey& key, std::uint32_t* disposition) = 0;
+  virtual std::uint32_t RegCloseKey(THKey key) = 0;
+  // data == nullptr: reports type and size. Too small a buffer: cErrMoreData and the size needed.
+  virtual std::uint32_t RegQueryValueExW(THKey key, const ustring& name, std::uint32_t* type, std::uint8_t* data,
+                                         std::uint32_t* size) = 0;
+  virtual std::uint32_t RegSetValueExW(THKey key, const ustring& name, std::uint32_t type, const std::uint8_t* data,
+                                       std::uint32_t size) = 0;
+
+  // --- security ---
+  // Asks whether the calling thread's token is in S-1-5-32-544. False when the question failed.
+  virtual bool CheckAdminMembership(bool& isMember) = 0;
+  // Logon name into buffer (capacity in units, in/out like Windows); false on failure.
+  virtual bool GetUserNameW(char16_t* buffer, std::uint32_t& size) = 0;
+
+  // --- shell ---
+  // Loads the shell library from shell32Path, calls SHGetFolderPathW(0, csidl, 0, 0, buffer)
+  // with a buffer of 261 units and frees the library; returns its HRESULT (negative when the
+  // library or its export is missing).
+  virtual std::int32_t SHGetFolderPathW(const ustring& shell32Path, int csidl, char16_t* buffer261) = 0;
+  virtual void SHChangeNotify(std::int32_t event, std::uint32_t flags, const ustring* path) = 0;
+  // ShellExecuteW(0, verb, file, no parameters, no folder, SW_SHOWNORMAL); the instance value (> 32 = success).
+  virtual std::intptr_t ShellExecuteW(const ustring& verb, const ustring& file) = 0;
+
+  // --- COM ---
+  virtual std::int32_t CoInitialize() = 0;
+  virtual void CoUninitialize() = 0;
+  // Creates an in-process instance of clsid and releases it at once; the HRESULT of the creation.
+  virtual std::int32_t ProbeClassInstance(const TGuid& clsid) = 0;
+  // The shell link object (IShellLinkW + IPersistFile) as an opaque handle.
+  virtual std::int32_t ShellLinkCreate(THandle& link) = 0;
+  virtual std::int32_t ShellLinkSetPath(THandle link, const ustring& path) = 0;
+  virtual std::int32_t ShellLinkSetWorkingDirectory(THandle link, const ustring& dir) = 0;
+  virtual std::int32_t ShellLinkSetDescription(THandle link, const ustring& text) = 0;
+  virtual std::int32_t ShellLinkSave(THandle link, const ustring& fileName, bool remember) = 0;
+  virtual void ShellLinkRelease(THandle link) = 0;
+
+  // --- version resources of a file ---
+  virtual std::uint32_t GetFileVersionInfoSizeW(const ustring& file) = 0;  // 0 when none
+  virtual bool GetFileVersionInfoW(const ustring& file, std::uint32_t size, void* block) = 0;
+  virtual bool VerQueryValueW(const void* block, const ustring& subBlock, const void*& data, std::uint32_t& length) = 0;
+
+  // --- larger facilities ---
+  virtual IDeployment& Deploy() = 0;
+  virtual IUi& Ui() = 0;
+};
+
+// The backend of this process (or test).
+IPlatform& Os();
+// Replaces the backend; returns the previous one. nullptr restores the default.
+IPlatform* SetOs(IPlatform* platform);

@@ -1,0 +1,16 @@
+// Shared between the sources of the Windows backend (includes <windows.h>).
+#pragma once
+#include <windows.h>
+
+#include "common/types.h"
+
+class IDeployment;
+class IUi;
+
+inline ustring U(const wchar_t* s) { return ustring(reinterpret_cast<const char16_t*>(s)); }
+
+// Loads a library by its full path in the system folder.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
+IDeployment& Win32Deployment();
+IUi& Win32Ui();
