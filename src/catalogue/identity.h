@@ -1,0 +1,20 @@
+// The product's identity strings. Every layer takes these names from here
+// instead of repeating the literals.
+#pragma once
+#include "catalogue/fixed_text.h"
+
+inline constexpr char16_t cProductName[] = u"Corvalin";          // folders, captions, registry names
+inline constexpr char16_t cEditionCode[] = u"KQ";                // last two characters of DisplayVersion
+inline constexpr char16_t cMainProgram[] = u"Corvalin.exe";      // equals PayFiles[0].pfFilNam
+inline constexpr char16_t cProgId[] = u"Corvalin.HashFileExt";   // file type of the hash extensions
+inline constexpr char16_t cFileTypeName[] = u"Corvalin Hash File";
+inline constexpr char16_t cHandlerKeyName[] = u"Corvalin";       // shell-extension handler subkeys
+inline constexpr char16_t cPropPageKeyName[] = u"CorvalinHashPage";
+
+// Home page; it ends with "/" so that a path segment can follow directly.
+inline constexpr char16_t cWebAddress[] = u"https://www.corvalin.example/";
+// Maker's name and place, written as the uninstall entry's publisher.
+inline constexpr char16_t cPublisher[] = u"Tavo Software, Graz";
+
+static_assert(cWebAddress[TextLength(cWebAddress) - 1] == u'/', "the web address must end with a slash");
+static_assert(TextLength(cEditionCode) == 2, "the edition code fills the last two characters of DisplayVersion");
