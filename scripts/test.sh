@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test:
+# natively, with sanitizers, and the Windows build under Wine on a virtual
+# display (unit, contract and end-to-end suites), then the payload benchmark.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+. scripts/virtual-display.sh
+
+jobs=${CORVALIN_JOBS:-2}
+# A throwaway Wine prefix for this run; the end-to-end tests make their own.
+export CORVALIN_WINEPREFIX=${CORVALIN_WINEPREFIX:-$(mktemp -d /tmp/corvalin-wine.XXXXXX)}
+trap 'stop_virtual_display; WINEPREFIX=$CORVALIN_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
+start_virtual_display
+
+echo "== Windows build (mingw-w64) =="
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+setup_exe=$PWD/build/win64/Corvalin-Setup.exe
+
+echo "== native build =="
+cmake --preset native -DCORVALIN_SETUP_EXE="$setup_exe" >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== native build with sanitizers =="
+cmake --preset native-asan -DCORVALIN_SETUP_EXE="$setup_exe" >/dev/null
+cmake --build --preset native-asan -j "$jobs"
+ctest --preset native-asan -j "$jobs"
+
+echo "== Windows tests under Wine =="
+ctest --preset win64
+
+if [ -x build/native/bench/payload_bench ]; then
+  echo "== payload benchmark =="
+  build/native/bench/payload_bench
+fi
+echo "all tests passed"
