@@ -13,6 +13,8 @@ export CORVALIN_WINEPREFIX=${CORVALIN_WINEPREFIX:-$(mktemp -d /tmp/corvalin-wine
 trap 'stop_virtual_display; WINEPREFIX=$CORVALIN_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
 start_virtual_display
 
+scripts/check-layers.sh
+
 echo "== Windows build (mingw-w64) =="
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
