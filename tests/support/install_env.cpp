@@ -46,6 +46,10 @@ std::uint32_t TSimInstallOs::StartThread(std::function<void()> fn) {
   }
   const std::uint32_t err = TSimPlatform::StartThread([this, fn = std::move(fn)]() mutable {
     {
+      std::unique_lock<std::mutex> guard(threadLock_);
+      released_.wait(guard, [&] { return !held_; });
+    }
+    {
       auto body = std::move(fn);
       body();
     }  // the worker's function (and what it owns) is gone before we count it ended
@@ -57,6 +61,17 @@ std::uint32_t TSimInstallOs::StartThread(std::function<void()> fn) {
     --running_;
   }
   return err;
+}
+
+void TSimInstallOs::HoldThreads() {
+  std::lock_guard<std::mutex> guard(threadLock_);
+  held_ = true;
+}
+
+void TSimInstallOs::ReleaseThreads() {
+  std::lock_guard<std::mutex> guard(threadLock_);
+  held_ = false;
+  released_.notify_all();
 }
 
 void TSimInstallOs::WaitThreads() {

@@ -24,11 +24,16 @@ class TSimInstallOs : public TSimPlatform {
   std::uint32_t StartThread(std::function<void()> fn) override;
   // Waits until every thread started so far has ended.
   void WaitThreads();
+  // While held, started threads wait before running their function.
+  void HoldThreads();
+  void ReleaseThreads();
 
  private:
   std::mutex threadLock_;
   std::condition_variable threadEnded_;
+  std::condition_variable released_;
   int running_ = 0;
+  bool held_ = false;
 };
 
 // Puts the payload records into sim.resources: every flagged entry a sample
