@@ -53,6 +53,7 @@ bool CheckBaseKeys() {
   for (const TRegBase& base : RegBases) {
     TRegKey key;
     if (!OpenKey(cHkeyLocalMachine, base.rbKeyPat, cKeyCreateSubKey, key.Out())) return false;
+    key.Close();  // a refused close is tried once more when the owner goes
   }
   return true;
 }

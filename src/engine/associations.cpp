@@ -8,6 +8,9 @@
 #include "shell/reg_tools.h"
 #include "shell/win_shl_to.h"
 
+// Keys are closed as soon as they are done with; their owners close them
+// again on the way out, which also retries a close the system refused.
+
 namespace {
 
 // Base keys shared with the registration tables.
@@ -48,7 +51,9 @@ bool EnsureExtKeys() {
   for (std::size_t k = 0; k < HashExts.size() && ok; ++k) {
     TRegKey ext;
     ok = CreateKey(classes.Get(), HashExts[k], ext.Out());
+    ext.Close();
   }
+  classes.Close();
   return ok;
 }
 
@@ -59,7 +64,9 @@ bool RegisterCapabilities(TSuLang lang) {
     TRegKey key;
     ok = CreateKey(software.Get(), CapKeys[i], key.Out());
     if (ok) ok = WriteCapabilityRow(key.Get(), i, lang);
+    key.Close();
   }
+  software.Close();
   return ok;
 }
 
@@ -70,7 +77,9 @@ bool RegisterOpenWith() {
     TRegKey openWith;
     ok = CreateKey(classes.Get(), ustring(HashExts[k]) + u"\\" + cOpenWithKey, openWith.Out());
     if (ok) ok = WriteEmptyNone(openWith.Get(), cProgId);
+    openWith.Close();
   }
+  classes.Close();
   return ok;
 }
 
@@ -81,6 +90,7 @@ bool AssociateExtensions(const TFileAsso& choices) {
     TRegKey ext;
     ok = OpenKey(cHkeyLocalMachine, ClassesPath() + u"\\" + HashExts[k], cKeySetValue, ext.Out());
     if (ok) ok = WriteString(ext.Get(), u"", cProgId);
+    ext.Close();
   }
   return ok;
 }
