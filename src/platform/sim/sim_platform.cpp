@@ -5,10 +5,39 @@
 #include <thread>
 
 #include "common/utils.h"
+#include "platform/sim/sim_state.h"
 #include "platform/sim/version_block.h"
 
-TSimPlatform::TSimPlatform() = default;
-TSimPlatform::~TSimPlatform() = default;
+TSimPlatform::TSimPlatform() : state_(std::make_unique<TState>()) {
+  // Where a Windows system keeps these folders (all present in the sandbox).
+  specialFolders = {{cCsidlDesktop, u"C:\\Users\\Tester\\Desktop"},
+                    {cCsidlCommonPrograms, u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+                    {cCsidlCommonDesktopDirectory, u"C:\\Users\\Public\\Desktop"},
+                    {cCsidlProgramFiles, u"C:\\Program Files"}};
+  // Keys every Windows system has below which the setup registers itself.
+  for (const char16_t* key : {u"SOFTWARE\\Classes\\CLSID", u"SOFTWARE\\Classes\\*\\shellex\\ContextMenuHandlers",
+                              u"SOFTWARE\\Classes\\*\\shellex\\PropertySheetHandlers",
+                              u"SOFTWARE\\Classes\\Directory\\shellex\\ContextMenuHandlers",
+                              u"SOFTWARE\\Classes\\Drive\\shellex\\ContextMenuHandlers",
+                              u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                              u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                              u"SOFTWARE\\RegisteredApplications"})
+    AddKey(cHkeyLocalMachine, key);
+  AddKey(cHkeyCurrentUser, u"Software\\Classes");
+  // The machine root holds only hives: nobody creates keys directly below it.
+  state_->machine.deny = cKeyCreateSubKey;
+}
+
+TSimPlatform::~TSimPlatform() {
+  if (state_->root.empty()) return;
+  // Read-only files would stop the removal on Windows hosts.
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(state_->root, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(state_->root, ec);
+}
 
 std::vector<TPostedMessage> TSimPlatform::PostedMessages() {
   std::lock_guard<std::mutex> lock(messageLock_);
@@ -26,6 +55,10 @@ ustring TSimPlatform::GetProcessCommandLine() { return commandLine; }
 ustring TSimPlatform::GetOwnModulePath() { return ownModulePath; }
 
 bool TSimPlatform::PostWindowMessage(THwnd window, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("PostWindowMessage", u"", u"", msg)) return false;
+  }
   if (window == 0) return false;
   {
     std::lock_guard<std::mutex> lock(messageLock_);
@@ -36,12 +69,22 @@ bool TSimPlatform::PostWindowMessage(THwnd window, std::uint32_t msg, std::uintp
 }
 
 std::uint32_t TSimPlatform::StartThread(std::function<void()> fn) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (auto fault = state_->Enter("StartThread", u"")) return *fault;
+  }
   std::thread(std::move(fn)).detach();
   return cErrSuccess;
 }
 
 bool TSimPlatform::FindOwnResource(std::uint32_t type, std::uint32_t id, const std::uint8_t*& data,
                                    std::uint32_t& size) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("FindOwnResource", DecOfInt(static_cast<std::int32_t>(type)) + u"/" +
+                                             DecOfInt(static_cast<std::int32_t>(id))))
+      return false;
+  }
   const auto it = resources.find({type, id});
   if (it == resources.end()) return false;
   data = it->second.data();
@@ -72,6 +115,10 @@ ustring TSimPlatform::FormatNumberGrouped(double value) {
 }
 
 bool TSimPlatform::GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("GetVersionExW", u"")) return false;
+  }
   major = osMajor;
   minor = osMinor;
   build = osBuild;
@@ -79,11 +126,19 @@ bool TSimPlatform::GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std
 }
 
 std::uint32_t TSimPlatform::GetFileVersionInfoSizeW(const ustring& file) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("GetFileVersionInfoSizeW", file)) return 0;
+  }
   const auto it = versionBlocks.find(LowerAscii(file));
   return it == versionBlocks.end() ? 0 : static_cast<std::uint32_t>(it->second.size());
 }
 
 bool TSimPlatform::GetFileVersionInfoW(const ustring& file, std::uint32_t size, void* block) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("GetFileVersionInfoW", file)) return false;
+  }
   const auto it = versionBlocks.find(LowerAscii(file));
   if (it == versionBlocks.end() || size < it->second.size()) return false;
   std::copy(it->second.begin(), it->second.end(), static_cast<std::uint8_t*>(block));
@@ -92,6 +147,10 @@ bool TSimPlatform::GetFileVersionInfoW(const ustring& file, std::uint32_t size, 
 
 bool TSimPlatform::VerQueryValueW(const void* block, const ustring& subBlock, const void*& data,
                                   std::uint32_t& length) {
+  {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->Enter("VerQueryValueW", subBlock)) return false;
+  }
   // Like Windows, the block's own length (its first 16-bit field) bounds the search.
   const auto* bytes = static_cast<const std::uint8_t*>(block);
   const std::size_t size = static_cast<std::size_t>(bytes[0] | (bytes[1] << 8));

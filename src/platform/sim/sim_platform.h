@@ -1,12 +1,27 @@
 // The emulated system: behaves like Windows where the setup relies on Windows,
 // so that native tests mean something. Each test makes its own instance and
 // installs it with SetOs.
+//
+// Registry: keys with case-insensitive names under HKLM and HKCU, typed values
+// of any length, the default value, per-key access denial. Files: Windows
+// paths mapped into a sandbox folder on the host (C:\X <-> <root>/C/X, looked
+// up case-insensitively), share modes, read-only files, files held by
+// "another process", moves with replace and the restart list. Shell: system
+// directory, special folders, change notifications and program starts are
+// settings or records. Every operation can be made to fail (fault injection),
+// every call is logged, and every handle and key handed out is counted.
+//
+// All operations are thread-safe. The public settings are meant to be set
+// before worker threads start.
 #pragma once
 #include <condition_variable>
-#include <deque>
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -18,10 +33,51 @@ struct TPostedMessage {
   std::intptr_t lparam;
 };
 
+// One logged call of a platform operation.
+struct TSimCall {
+  std::string op;        // the IPlatform method name
+  ustring subject;       // full path of the file or key the call is about (see CallLog)
+  ustring arg;           // the text argument as passed: sub-key, value name, verb, library path...
+  std::uint64_t number;  // the numeric argument: access mask, flags, CSIDL, event
+};
+
+struct TSimRestartEntry {
+  ustring from;
+  ustring to;  // empty: delete at restart
+};
+
+struct TSimNotification {
+  std::int32_t event;
+  std::uint32_t flags;
+  bool hasPath;
+  ustring path;
+};
+
+struct TSimExecution {
+  ustring verb;
+  ustring file;
+};
+
+struct TSimRegValue {
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+};
+
+// What an emulated shell link file records.
+struct TSimLink {
+  ustring target;
+  ustring workingDirectory;
+  ustring description;
+};
+
+constexpr std::uint32_t cSimDenyAll = 0xFFFFFFFFu;
+
 class TSimPlatform : public IPlatform {
  public:
   TSimPlatform();
   ~TSimPlatform() override;
+  TSimPlatform(const TSimPlatform&) = delete;
+  TSimPlatform& operator=(const TSimPlatform&) = delete;
 
   // --- settings a test may change ---
   TSystemTime utcTime{2026, 12, 4, 10, 12, 0, 12, 345};
@@ -30,12 +86,89 @@ class TSimPlatform : public IPlatform {
   std::uint32_t osMajor = 10, osMinor = 0, osBuild = 19045;
   // Resources of the "own module" by (type, id).
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::vector<std::uint8_t>> resources;
-  // Version blocks by file path (upper-cased) for the version API.
+  // Version blocks by file path (lower-cased) for the version API.
   std::map<ustring, std::vector<std::uint8_t>> versionBlocks;
+  // Reported by GetSystemDirectoryW; empty makes it fail.
+  ustring systemDirectory = u"C:\\Windows\\system32";
+  // Base of relative paths.
+  ustring currentDirectory = u"C:\\Setup";
+  // SHGetFolderPathW: the folder of each known CSIDL (S_FALSE when missing on
+  // disk), and CSIDLs made to fail with the given HRESULT.
+  std::map<int, ustring> specialFolders;
+  std::map<int, std::int32_t> specialFolderErrors;
+  // Free bytes per drive letter (upper case) reported by GetDiskFreeSpaceExW.
+  std::map<char16_t, std::uint64_t> freeSpace{{u'C', 64ull << 30}};
+  bool isAdmin = true;            // membership in S-1-5-32-544
+  bool adminQueryFails = false;   // CheckAdminMembership cannot answer
+  ustring userName = u"Tester";   // GetUserNameW
+  // What ShellExecuteW returns for a file that exists (> 32 = success).
+  std::intptr_t shellExecuteResult = 42;
+  // Class ids that ProbeClassInstance finds registered.
+  std::vector<TGuid> comClasses;
+
+  // --- registry set-up and inspection (root: cHkeyLocalMachine or cHkeyCurrentUser) ---
+  void AddKey(THKey root, const ustring& path);  // creates the chain
+  void PutValue(THKey root, const ustring& path, const ustring& name, std::uint32_t type,
+                std::vector<std::uint8_t> data);
+  // The text's UTF-16 units with a terminating NUL.
+  void PutString(THKey root, const ustring& path, const ustring& name, const ustring& text,
+                 std::uint32_t type = cRegSz);
+  void PutDword(THKey root, const ustring& path, const ustring& name, std::uint32_t value);
+  bool HasKey(THKey root, const ustring& path);
+  std::optional<TSimRegValue> GetValue(THKey root, const ustring& path, const ustring& name);
+  // The text of a REG_SZ value up to its first NUL; nullopt when absent or of another type.
+  std::optional<ustring> GetString(THKey root, const ustring& path, const ustring& name);
+  // Opening the key (created if missing) with any of these rights fails with 5, and so
+  // does creating a sub-key below it when mask holds KEY_CREATE_SUB_KEY; cSimDenyAll
+  // refuses every open.
+  void DenyKeyAccess(THKey root, const ustring& path, std::uint32_t mask);
+
+  // --- file system set-up and inspection (Windows paths) ---
+  std::filesystem::path SandboxRoot();
+  std::filesystem::path HostPath(const ustring& path);  // where the path lives on the host
+  void MakeDirs(const ustring& path);                    // creates the chain
+  void PutFile(const ustring& path, const std::string& bytes);  // creates the parent chain
+  std::optional<std::string> FileBytes(const ustring& path);
+  bool HasFile(const ustring& path);
+  bool HasDir(const ustring& path);
+  void SetReadOnly(const ustring& path, bool readOnly);
+  bool IsReadOnly(const ustring& path);
+  // Another process opens the file with this access and share mode, until ReleaseHolds.
+  void HoldFile(const ustring& path, std::uint32_t access, std::uint32_t share);
+  void HoldExclusive(const ustring& path);  // open for read and write without any sharing
+  // Like the image of a running program: opens for writing fail with 32, it can't be
+  // replaced by a move (5), but it can be renamed; the hold follows the rename.
+  void HoldAsRunningImage(const ustring& path);
+  void ReleaseHolds(const ustring& path);
+  // The shell link saved at path, when it is one.
+  std::optional<TSimLink> ReadLink(const ustring& path);
+
+  // --- fault injection ---
+  // Every operation that can fail, by name (the IPlatform method names).
+  static const std::vector<std::string>& FaultableOperations();
+  // The nth (1-based, counted from now) call of op whose subject or text argument
+  // contains pathPart (case-insensitive; empty = any) fails with code; FailFrom
+  // fails that call and every later one.
+  // The code is the operation's own kind of result: a Win32 error, an HRESULT bit
+  // pattern for the COM and shell-folder calls, the instance value for
+  // ShellExecuteW; operations that answer with a Boolean just fail.
+  void FailCall(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
+  void FailFrom(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
+  void ClearFaults();
 
   // --- observations ---
-  std::vector<TPostedMessage> PostedMessages();                 // all posted so far
-  bool WaitForMessages(std::size_t count, int timeoutMs);       // until that many were posted
+  std::vector<TPostedMessage> PostedMessages();            // all posted so far
+  bool WaitForMessages(std::size_t count, int timeoutMs);  // until that many were posted
+  // Every call of an operation, in order. Subjects: files by full path; keys as
+  // "HKLM\\..."/"HKCU\\..." (for value calls the key, with the name in arg).
+  std::vector<TSimCall> CallLog();
+  std::map<std::string, std::uint64_t> CallCounts();
+  std::vector<TSimRestartEntry> RestartList();
+  std::vector<TSimNotification> Notifications();
+  std::vector<TSimExecution> Executions();
+  // Keys, file handles, shell links and COM apartments still open.
+  std::size_t OpenCount();
+  std::vector<std::string> DescribeOpen();
 
   // IPlatform
   TSystemTime GetUtcTime() override;
@@ -94,8 +227,12 @@ class TSimPlatform : public IPlatform {
   IDeployment& Deploy() override;
   IUi& Ui() override;
 
+  struct TState;  // the emulated machine (sim_state.h)
+
  private:
   std::mutex messageLock_;
   std::condition_variable messagePosted_;
   std::vector<TPostedMessage> messages_;
+  std::unique_ptr<TState> state_;
+  std::shared_ptr<class TSimUi> ui_;  // the headless window (sim_ui.h), made on first use
 };

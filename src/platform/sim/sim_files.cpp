@@ -1,0 +1,442 @@
+// The emulated file system: Windows paths mapped into a sandbox folder on the
+// host (C:\X <-> <root>/C/X), found case-insensitively like NTFS finds them,
+// with Windows' share modes, read-only files, files held by other processes
+// and moves with replace. The sandbox is made on first use and removed with
+// the emulated system.
+#include <fstream>
+#include <random>
+
+#include "common/utils.h"
+#include "platform/sim/sim_state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint32_t cErrFileExists = 80;
+constexpr std::uint32_t cErrNotSameDevice = 17;
+constexpr std::uint32_t cErrBadNetPath = 53;
+constexpr std::uint32_t cErrInvalidName = 123;
+constexpr std::uint32_t cErrDirectory = 267;
+constexpr std::uint32_t cCreateNew = 1;
+constexpr std::uint32_t cOpenAlways = 4;
+constexpr std::uint32_t cTruncateExisting = 5;
+constexpr std::uint32_t cMoveFileCopyAllowed = 0x2;
+
+constexpr std::uint32_t cReadData = 0x0001, cWriteData = 0x0002, cAppendData = 0x0004, cExecute = 0x0020;
+constexpr std::uint32_t cDelete = 0x00010000;
+
+// Generic rights become the file rights Windows maps them to.
+std::uint32_t FileRights(std::uint32_t access) {
+  std::uint32_t rights = access & 0x01FFFFFFu;
+  if (access & cGenericRead) rights |= 0x120089u;
+  if (access & cGenericWrite) rights |= 0x120116u;
+  if (access & 0x20000000u) rights |= 0x1200A0u;  // GENERIC_EXECUTE
+  if (access & 0x10000000u) rights |= 0x1F01FFu;  // GENERIC_ALL
+  return rights;
+}
+
+bool Reads(std::uint32_t rights) { return (rights & (cReadData | cExecute)) != 0; }
+bool Writes(std::uint32_t rights) { return (rights & (cWriteData | cAppendData)) != 0; }
+bool Deletes(std::uint32_t rights) { return (rights & cDelete) != 0; }
+
+// Windows' share-mode rule, both ways round: each opening must allow what the
+// other one does.
+bool Conflict(std::uint32_t accessA, std::uint32_t shareA, std::uint32_t accessB, std::uint32_t shareB) {
+  auto blocks = [](std::uint32_t access, std::uint32_t share) {
+    return (Reads(access) && !(share & cFileShareRead)) || (Writes(access) && !(share & cFileShareWrite)) ||
+           (Deletes(access) && !(share & cFileShareDelete));
+  };
+  return blocks(accessA, shareB) || blocks(accessB, shareA);
+}
+
+bool BadName(const ustring& name) {
+  for (char16_t c : name) {
+    if (c < 32 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' || c == u'*') return true;
+  }
+  return false;
+}
+
+bool HostReadOnly(const fs::path& host) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(host, ec);
+  return !ec && fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+void SetHostReadOnly(const fs::path& host, bool readOnly) {
+  std::error_code ec;
+  fs::permissions(host, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add, ec);
+}
+
+bool TruncateHost(const fs::path& host) {
+  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(out);
+}
+
+bool WriteHost(const fs::path& host, std::uint64_t position, const void* data, std::uint32_t size) {
+  std::fstream out(host, std::ios::in | std::ios::out | std::ios::binary);
+  if (!out) return false;
+  out.seekp(static_cast<std::streamoff>(position));
+  out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return static_cast<bool>(out);
+}
+
+ustring WithoutTrailingSlash(const ustring& path) {
+  return path.size() > 3 && path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+}  // namespace
+
+// --- the sandbox and path lookup ---
+
+const fs::path& TSimPlatform::TState::Root() {
+  if (!root.empty()) return root;
+  std::random_device random;
+  std::error_code ec;
+  const fs::path temp = fs::temp_directory_path(ec);
+  for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
+    const fs::path candidate = temp / ("corvalin-sim-" + std::to_string(random()) + std::to_string(attempt));
+    if (fs::create_directory(candidate, ec)) root = candidate;
+  }
+  // What every Windows system has, at the places the default settings name.
+  for (const char* folder : {"C/Windows/system32", "C/Program Files", "C/ProgramData/Microsoft/Windows/Start Menu/Programs",
+                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Setup"})
+    fs::create_directories(root / folder, ec);
+  std::ofstream(root / "C/Windows/system32/shell32.dll", std::ios::binary);
+  return root;
+}
+
+std::uint32_t TSimPlatform::TState::Locate(TSimPlatform& owner, const ustring& path, sim::TLocation& loc) {
+  loc = {};
+  if (const std::uint32_t err = sim::FullPath(path, owner.currentDirectory, loc.full)) return err;
+  if (loc.full.rfind(u"\\\\", 0) == 0) return cErrBadNetPath;
+  if (loc.full.size() < 3 || loc.full[1] != u':' || loc.full[2] != u'\\') return cErrInvalidName;
+  loc.drive = sim::UpperName(loc.full.substr(0, 1))[0];
+  loc.key = sim::UpperName(WithoutTrailingSlash(loc.full));
+  if (loc.key.size() == 3) loc.key.pop_back();  // "C:\" -> "C:"
+  std::vector<ustring> parts;
+  for (std::size_t start = 3; start < loc.full.size();) {
+    std::size_t end = loc.full.find(u'\\', start);
+    if (end == ustring::npos) end = loc.full.size();
+    if (end > start) parts.push_back(loc.full.substr(start, end - start));
+    start = end + 1;
+  }
+  for (const ustring& part : parts) {
+    if (BadName(part)) return cErrInvalidName;
+  }
+  std::error_code ec;
+  loc.host = Root() / ustring(1, loc.drive);
+  bool dirSoFar = fs::is_directory(loc.host, ec);
+  loc.parentIsDir = dirSoFar;
+  for (const ustring& part : parts) {
+    loc.parentIsDir = dirSoFar;
+    fs::path next = loc.host / part;
+    if (dirSoFar && !fs::exists(next, ec)) {
+      const ustring wanted = sim::UpperName(part);
+      for (const fs::directory_entry& entry : fs::directory_iterator(loc.host, ec)) {
+        if (sim::UpperName(entry.path().filename().u16string()) == wanted) {
+          next = entry.path();
+          break;
+        }
+      }
+    }
+    loc.host = next;
+    dirSoFar = dirSoFar && fs::is_directory(loc.host, ec);
+  }
+  loc.exists = loc.parentIsDir && fs::exists(loc.host, ec);
+  loc.isDir = loc.exists && fs::is_directory(loc.host, ec);
+  return cErrSuccess;
+}
+
+bool TSimPlatform::TState::SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share) const {
+  for (const auto& [handle, open] : files) {
+    if (open.key == key && Conflict(access, share, open.access, open.share)) return true;
+  }
+  for (const sim::TOpening& hold : holds) {
+    if (hold.key == key && Conflict(access, share, hold.access, hold.share)) return true;
+  }
+  return false;
+}
+
+bool TSimPlatform::TState::AnyOpenAt(const ustring& key, bool withChildren) const {
+  auto at = [&](const ustring& other) {
+    return other == key || (withChildren && other.size() > key.size() && other.compare(0, key.size(), key) == 0 &&
+                            other[key.size()] == u'\\');
+  };
+  for (const auto& [handle, open] : files) {
+    if (at(open.key)) return true;
+  }
+  for (const sim::TOpening& hold : holds) {
+    if (at(hold.key)) return true;
+  }
+  return false;
+}
+
+// Openings of a moved file or folder (and of everything inside it) follow it.
+void TSimPlatform::TState::Rekey(const ustring& fromKey, const sim::TLocation& to) {
+  auto follow = [&](sim::TOpening& open) {
+    if (open.key == fromKey) {
+      open.key = to.key;
+      open.path = to.full;
+      open.host = to.host;
+    } else if (open.key.size() > fromKey.size() && open.key.compare(0, fromKey.size(), fromKey) == 0 &&
+               open.key[fromKey.size()] == u'\\') {
+      const ustring tail = open.path.substr(fromKey.size());
+      open.key = to.key + open.key.substr(fromKey.size());
+      open.path = WithoutTrailingSlash(to.full) + tail;
+      open.host = to.host;
+      for (std::size_t start = 1; start < tail.size();) {
+        std::size_t end = tail.find(u'\\', start);
+        if (end == ustring::npos) end = tail.size();
+        if (end > start) open.host /= tail.substr(start, end - start);
+        start = end + 1;
+      }
+    }
+  };
+  for (auto& [handle, open] : files) follow(open);
+  for (sim::TOpening& hold : holds) follow(hold);
+}
+
+// --- IPlatform ---
+
+std::uint32_t TSimPlatform::CreateFileW(const ustring& path, std::uint32_t access, std::uint32_t share,
+                                        std::uint32_t disposition, std::uint32_t flags, THandle& file) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  file = 0;
+  sim::TLocation loc;
+  const std::uint32_t err = state_->Locate(*this, path, loc);
+  if (auto fault = state_->Enter("CreateFileW", err ? path : loc.full, u"", access)) return *fault;
+  if (err) return err;
+  if (!loc.parentIsDir) return cErrPathNotFound;
+  const std::uint32_t rights = FileRights(access);
+  const bool slashed = path.back() == u'\\' || path.back() == u'/';
+  std::error_code ec;
+  sim::TOpening open{loc.key, loc.full, loc.host, rights, share};
+  if (loc.isDir) {
+    if (disposition == cCreateNew) return cErrFileExists;
+    if (disposition != cOpenExisting && disposition != cOpenAlways) return cErrAccessDenied;
+    if ((flags & cFileFlagBackupSemantics) == 0) return cErrAccessDenied;
+    if (state_->SharingConflict(loc.key, rights, share)) return cErrSharingViolation;
+    open.isDir = true;
+  } else if (loc.exists) {
+    if (slashed) return cErrInvalidName;
+    if (disposition == cCreateNew) return cErrFileExists;
+    const bool overwrite = disposition == cCreateAlways || disposition == cTruncateExisting;
+    if (HostReadOnly(loc.host) && (Writes(rights) || overwrite)) return cErrAccessDenied;
+    if (state_->SharingConflict(loc.key, rights, share)) return cErrSharingViolation;
+    if (overwrite && !TruncateHost(loc.host)) return cErrAccessDenied;
+  } else {
+    if (disposition == cOpenExisting || disposition == cTruncateExisting) return cErrFileNotFound;
+    if (slashed) return cErrInvalidName;
+    if (!TruncateHost(loc.host)) return cErrAccessDenied;
+    if (flags & cFileAttributeReadonly) SetHostReadOnly(loc.host, true);
+  }
+  file = state_->NewHandle();
+  state_->files[file] = open;
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::WriteFile(THandle file, const void* data, std::uint32_t size, std::uint32_t& written) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  written = 0;
+  const auto it = state_->files.find(file);
+  if (auto fault = state_->Enter("WriteFile", it != state_->files.end() ? it->second.path : u"?", u"", size))
+    return *fault;
+  if (it == state_->files.end()) return cErrInvalidHandle;
+  sim::TOpening& open = it->second;
+  if (open.isDir || !Writes(open.access)) return cErrAccessDenied;
+  if (size == 0) return cErrSuccess;
+  // A file created read-only still takes writes through the handle that created it.
+  const bool readOnly = HostReadOnly(open.host);
+  if (readOnly) SetHostReadOnly(open.host, false);
+  const bool ok = WriteHost(open.host, open.position, data, size);
+  if (readOnly) SetHostReadOnly(open.host, true);
+  if (!ok) return cErrWriteFault;
+  open.position += size;
+  written = size;
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::CloseHandle(THandle handle) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  const auto it = state_->files.find(handle);
+  if (auto fault = state_->Enter("CloseHandle", it != state_->files.end() ? it->second.path : u"?", u"", handle))
+    return *fault;
+  if (it == state_->files.end()) return cErrInvalidHandle;
+  state_->files.erase(it);
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::CreateDirectoryW(const ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  const std::uint32_t err = state_->Locate(*this, path, loc);
+  if (auto fault = state_->Enter("CreateDirectoryW", err ? path : loc.full)) return *fault;
+  if (err) return err;
+  if (loc.exists) return cErrAlreadyExists;
+  if (!loc.parentIsDir) return cErrPathNotFound;
+  std::error_code ec;
+  if (!fs::create_directory(loc.host, ec)) return cErrAccessDenied;
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::RemoveDirectoryW(const ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  const std::uint32_t err = state_->Locate(*this, path, loc);
+  if (auto fault = state_->Enter("RemoveDirectoryW", err ? path : loc.full)) return *fault;
+  if (err) return err;
+  if (!loc.exists) return loc.parentIsDir ? cErrFileNotFound : cErrPathNotFound;
+  if (!loc.isDir) return cErrDirectory;
+  std::error_code ec;
+  if (!fs::is_empty(loc.host, ec)) return cErrDirNotEmpty;
+  if (state_->SharingConflict(loc.key, cDelete, cFileShareRead | cFileShareWrite | cFileShareDelete))
+    return cErrSharingViolation;
+  if (!fs::remove(loc.host, ec)) return cErrAccessDenied;
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::MoveFileExW(const ustring& from, const ustring& to, std::uint32_t flags) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation src;
+  const std::uint32_t err = state_->Locate(*this, from, src);
+  if (auto fault = state_->Enter("MoveFileExW", err ? from : src.full, to, flags)) return *fault;
+  if (err) return err;
+  if (flags & cMoveFileDelayUntilReboot) {
+    // Only recorded in the machine's pending-operations list (administrators
+    // only); the file is not looked at now, as on the real system.
+    if (!isAdmin) return cErrAccessDenied;
+    ustring target;
+    if (!to.empty()) {
+      if (const std::uint32_t fullErr = sim::FullPath(to, currentDirectory, target)) return fullErr;
+    }
+    state_->restartList.push_back({src.full, target});
+    return cErrSuccess;
+  }
+  if (to.empty()) return cErrInvalidParameter;
+  if (!src.exists) return src.parentIsDir ? cErrFileNotFound : cErrPathNotFound;
+  sim::TLocation dst;
+  if (const std::uint32_t dstErr = state_->Locate(*this, to, dst)) return dstErr;
+  if (!dst.parentIsDir) return cErrPathNotFound;
+  // The source is opened for deletion with full sharing: every opening of it
+  // must allow deletion, which a running program's image does.
+  if (state_->SharingConflict(src.key, cDelete, cFileShareRead | cFileShareWrite | cFileShareDelete))
+    return cErrSharingViolation;
+  if (src.isDir && state_->AnyOpenAt(src.key, true)) return cErrAccessDenied;
+  const bool sameName = src.key == dst.key;
+  if (dst.exists && !sameName) {
+    if ((flags & cMoveFileReplaceExisting) == 0) return cErrAlreadyExists;
+    if (dst.isDir || src.isDir || HostReadOnly(dst.host) || state_->AnyOpenAt(dst.key, false)) return cErrAccessDenied;
+  }
+  std::error_code ec;
+  if (src.drive != dst.drive) {
+    if ((flags & cMoveFileCopyAllowed) == 0) return cErrNotSameDevice;
+    if (dst.exists) fs::remove(dst.host, ec);
+    fs::copy(src.host, dst.host, fs::copy_options::recursive, ec);
+    if (ec) return cErrAccessDenied;
+    fs::remove_all(src.host, ec);
+  } else {
+    fs::rename(src.host, dst.host, ec);
+    if (ec) return cErrAccessDenied;
+  }
+  if (!sameName) state_->Rekey(src.key, dst);
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::GetDiskFreeSpaceExW(const ustring& path, std::uint64_t& freeBytes) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  freeBytes = 0;
+  sim::TLocation loc;
+  const std::uint32_t err = state_->Locate(*this, path, loc);
+  if (auto fault = state_->Enter("GetDiskFreeSpaceExW", err ? path : loc.full)) return *fault;
+  if (err) return err;
+  if (!loc.exists) return cErrPathNotFound;
+  if (!loc.isDir) return cErrDirectory;
+  const auto it = freeSpace.find(loc.drive);
+  freeBytes = it != freeSpace.end() ? it->second : 0;
+  return cErrSuccess;
+}
+
+std::uint32_t TSimPlatform::GetFullPathNameW(const ustring& path, ustring& fullPath) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  fullPath.clear();
+  if (auto fault = state_->Enter("GetFullPathNameW", path)) return *fault;
+  return sim::FullPath(path, currentDirectory, fullPath);
+}
+
+// --- set-up and inspection ---
+
+fs::path TSimPlatform::SandboxRoot() {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  return state_->Root();
+}
+
+fs::path TSimPlatform::HostPath(const ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  state_->Locate(*this, path, loc);
+  return loc.host;
+}
+
+void TSimPlatform::MakeDirs(const ustring& path) {
+  std::error_code ec;
+  fs::create_directories(HostPath(path), ec);
+}
+
+void TSimPlatform::PutFile(const ustring& path, const std::string& bytes) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  fs::create_directories(host.parent_path(), ec);
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::optional<std::string> TSimPlatform::FileBytes(const ustring& path) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  if (!fs::is_regular_file(host, ec)) return std::nullopt;
+  std::ifstream in(host, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool TSimPlatform::HasFile(const ustring& path) {
+  std::error_code ec;
+  return fs::is_regular_file(HostPath(path), ec);
+}
+
+bool TSimPlatform::HasDir(const ustring& path) {
+  std::error_code ec;
+  return fs::is_directory(HostPath(path), ec);
+}
+
+void TSimPlatform::SetReadOnly(const ustring& path, bool readOnly) { SetHostReadOnly(HostPath(path), readOnly); }
+
+bool TSimPlatform::IsReadOnly(const ustring& path) { return HostReadOnly(HostPath(path)); }
+
+void TSimPlatform::HoldFile(const ustring& path, std::uint32_t access, std::uint32_t share) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  state_->Locate(*this, path, loc);
+  state_->holds.push_back({loc.key, loc.full, loc.host, FileRights(access), share});
+}
+
+void TSimPlatform::HoldExclusive(const ustring& path) { HoldFile(path, cGenericRead | cGenericWrite, 0); }
+
+void TSimPlatform::HoldAsRunningImage(const ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  state_->Locate(*this, path, loc);
+  state_->holds.push_back({loc.key, loc.full, loc.host, cReadData | cExecute, cFileShareRead | cFileShareDelete});
+}
+
+void TSimPlatform::ReleaseHolds(const ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  state_->Locate(*this, path, loc);
+  std::erase_if(state_->holds, [&](const sim::TOpening& hold) { return hold.key == loc.key; });
+}
+
+std::vector<TSimRestartEntry> TSimPlatform::RestartList() {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  return state_->restartList;
+}

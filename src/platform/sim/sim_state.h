@@ -1,0 +1,129 @@
+// The emulated machine behind TSimPlatform, shared by the sources of each
+// facility (registry, files, shell, COM, faults). Every member is guarded by
+// `lock`; the helpers below expect it to be held.
+#pragma once
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/sim_platform.h"
+
+namespace sim {
+
+// Names compare like Windows compares key, value and file names: ASCII and
+// Latin-1 letters without regard to case.
+ustring UpperName(const ustring& text);
+bool ContainsNoCase(const ustring& text, const ustring& part);
+
+struct TRegNode {
+  ustring name;
+  ustring path;  // "HKLM\SOFTWARE\X", for the call log and leak reports
+  std::uint32_t deny = 0;
+  std::map<ustring, std::unique_ptr<TRegNode>> children;  // by UpperName
+  struct TValue {
+    ustring name;
+    TSimRegValue value;
+  };
+  std::map<ustring, TValue> values;  // by UpperName; "" is the default value
+};
+
+inline TRegNode Root(const ustring& path) {
+  TRegNode node;
+  node.path = path;
+  return node;
+}
+
+struct TOpenKey {
+  TRegNode* node;
+  std::uint32_t access;
+};
+
+// An open file or folder: ours (a handle) or another process's (a hold).
+struct TOpening {
+  ustring key;   // UpperName of the full path, without trailing backslash
+  ustring path;  // full Windows path as opened
+  std::filesystem::path host;
+  std::uint32_t access;  // normalised file rights
+  std::uint32_t share;
+  bool isDir = false;
+  std::uint64_t position = 0;
+};
+
+struct TFault {
+  std::string op;
+  ustring pathPart;
+  std::uint64_t nth;
+  bool onward;
+  std::uint32_t code;
+  std::uint64_t seen = 0;
+};
+
+// Where a Windows path lives in the sandbox.
+struct TLocation {
+  ustring full;  // normalised Windows path
+  ustring key;   // UpperName(full) without trailing backslash
+  std::filesystem::path host;
+  bool exists = false;
+  bool isDir = false;
+  bool parentIsDir = false;  // the folder that would hold it exists
+  char16_t drive = 0;
+};
+
+// The full path of `path` as GetFullPathNameW makes it (relative to
+// currentDir; "." and ".." resolved, separators collapsed). 0 or a Win32 error.
+std::uint32_t FullPath(const ustring& path, const ustring& currentDir, ustring& full);
+
+}  // namespace sim
+
+struct TSimPlatform::TState {
+  std::mutex lock;
+
+  // registry
+  sim::TRegNode machine = sim::Root(u"HKLM");
+  sim::TRegNode user = sim::Root(u"HKCU");
+  std::map<std::uintptr_t, sim::TOpenKey> keys;
+
+  // files
+  std::filesystem::path root;  // created on first use
+  bool seeded = false;
+  std::map<std::uintptr_t, sim::TOpening> files;
+  std::vector<sim::TOpening> holds;
+  std::vector<TSimRestartEntry> restartList;
+
+  // shell and COM
+  std::vector<TSimNotification> notifications;
+  std::vector<TSimExecution> executions;
+  std::map<std::uintptr_t, TSimLink> links;
+  std::map<std::thread::id, int> apartments;
+
+  // faults and observations
+  std::vector<sim::TFault> faults;
+  std::vector<TSimCall> calls;
+  std::map<std::string, std::uint64_t> counts;
+
+  std::uintptr_t nextHandle = 0x1000;
+  std::uintptr_t NewHandle() { return nextHandle += 4; }
+
+  // Logs the call and answers whether a fault makes it fail (with the code).
+  std::optional<std::uint32_t> Enter(const char* op, const ustring& subject, const ustring& arg = u"",
+                                     std::uint64_t number = 0);
+  // Logs a call that can't fail.
+  void Log(const char* op, const ustring& subject, const ustring& arg = u"", std::uint64_t number = 0);
+
+  // registry helpers
+  sim::TRegNode* RootNode(THKey root);
+  sim::TRegNode* KeyNode(THKey key, std::uint32_t& access);  // predefined roots or open handles
+  sim::TRegNode* Walk(sim::TRegNode* from, const ustring& path, bool create);
+
+  // file helpers
+  const std::filesystem::path& Root();  // the sandbox, made and seeded on first use
+  std::uint32_t Locate(TSimPlatform& owner, const ustring& path, sim::TLocation& loc);
+  bool SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share) const;
+  bool AnyOpenAt(const ustring& key, bool withChildren) const;
+  void Rekey(const ustring& fromKey, const sim::TLocation& to);
+};
