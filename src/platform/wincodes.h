@@ -68,6 +68,10 @@ constexpr std::uint32_t cFileFlagBackupSemantics = 0x02000000u;
 constexpr std::uint32_t cMoveFileReplaceExisting = 0x1;
 constexpr std::uint32_t cMoveFileDelayUntilReboot = 0x4;
 
+// Resource types
+constexpr std::uint32_t cRtRcData = 10;   // raw data (the payload records)
+constexpr std::uint32_t cRtVersion = 16;  // version information block
+
 // Special folders
 constexpr int cCsidlDesktop = 0x00;
 constexpr int cCsidlCommonPrograms = 0x17;

@@ -1,0 +1,22 @@
+// Turns the body of a payload record (the raw deflate stream after the
+// header) back into the file and proves it by its CRC-32.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/mem_stream.h"
+#include "engine/pay_head.h"
+
+// On entry the buffer holds the record's bytes after the header, from
+// position 0. Exactly phCmpSiz bytes are fed to the decompressor (a shorter
+// buffer counts as padded with zeros; bytes beyond are ignored) and exactly
+// phOrgSiz bytes are taken out; true when that many came out and their CRC-32
+// equals phCrcVal. On true the buffer holds the inflated file; on false its
+// content is undefined. The position is 0 afterwards in every case. Never
+// throws.
+bool UnpackPayload(TMemStream& buffer, const TPayHead& head);
+
+// The same result as UnpackPayload over a buffer that held the `size` bytes
+// at `body`, but reading them in place: the buffer is cleared and receives
+// only the inflated file. Never throws.
+bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer);
