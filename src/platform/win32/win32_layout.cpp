@@ -2,68 +2,85 @@
 
 namespace {
 constexpr TCtlId cForm = static_cast<TCtlId>(0);
-constexpr int cPageX = 12, cPageY = 68, cPageW = 600, cPageH = 286;
+// Page frames: the page area less its margins.
+constexpr int cPageX = 12, cPageY = 8, cPageW = 600, cPageH = 282;
+constexpr unsigned cFill = anGrowW | anGrowH;
 }  // namespace
 
-// Order is creation order, which is also the Tab order: reading order per page.
+// Order is creation order, which is also the Tab order: reading order per
+// page, then the button bar from left to right.
 const TCtlSpec cLayout[] = {
-    {idPaMaiTop, TCtlKind::Panel, cForm, 0, 0, 624, 62, csHeaderBand},
-    {idImApLogo, TCtlKind::Image, cForm, 8, 7, 48, 48, csNone},
-    {idLbTitle, TCtlKind::Label, cForm, 66, 0, 550, 62, csBigTitle},
-    {idPaMaiCtl, TCtlKind::Panel, cForm, 0, 360, 624, 40, csHeaderBand},
-    {idLbSuVers, TCtlKind::Label, cForm, 106, 370, 314, 20, csSmallItalic | csCenter},
+    {idScrlSetu, cForm, 0, 0, 624, 400, cFill, csNone},
+    {idPaMaiTop, idScrlSetu, 0, 0, 624, 62, anGrowW, csBand},
+    {idPnApLogo, idPaMaiTop, 8, 7, 48, 48, anNone, csBand},
+    {idImApLogo, idPnApLogo, 0, 0, 48, 48, anNone, csBand},
+    {idLbTitle, idPaMaiTop, 68, 0, 548, 62, anGrowW, csBigTitle | csBand},
+    {idPaMaiFrm, idScrlSetu, 0, 62, 624, 298, cFill, csNone},
 
-    {idFramWelc, TCtlKind::Frame, cForm, cPageX, cPageY, cPageW, cPageH, csNone},
-    {idLbWcTitl, TCtlKind::Label, idFramWelc, 0, 0, 600, 26, csTitle},
-    {idLbWcSubj, TCtlKind::Label, idFramWelc, 0, 30, 600, 40, csWrap},
-    {idGbWcLang, TCtlKind::Group, idFramWelc, 0, 72, 600, 56, csNone},
-    {idCbWcLang, TCtlKind::ComboBox, idFramWelc, 12, 94, 220, 200, csNone},
-    {idGbWcNote, TCtlKind::Group, idFramWelc, 0, 132, 600, 124, csNone},
-    {idMmWcNote, TCtlKind::Memo, idFramWelc, 12, 152, 576, 96, csMemoSmall},
-    {idLbWcNext, TCtlKind::Label, idFramWelc, 0, 262, 600, 22, csRight},
+    {idFramWelc, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
+    {idLbWcTitl, idFramWelc, 0, 0, 600, 24, anGrowW, csTitle},
+    {idLbWcSubj, idFramWelc, 0, 28, 600, 40, anGrowW, csWrap},
+    {idGbWcLang, idFramWelc, 0, 72, 600, 58, anGrowW, csNone},
+    {idCbWcLang, idFramWelc, 12, 94, 240, 26, anNone, csNone},
+    {idGbWcNote, idFramWelc, 0, 136, 600, 116, cFill, csNone},
+    {idMmWcNote, idFramWelc, 12, 158, 576, 86, cFill, csMemoSmall},
+    {idLbWcNext, idFramWelc, 0, 260, 600, 22, anGrowW | anMoveY, csRight},
 
-    {idFramLice, TCtlKind::Frame, cForm, cPageX, cPageY, cPageW, cPageH, csNone},
-    {idLbLcTitl, TCtlKind::Label, idFramLice, 0, 0, 600, 26, csTitle},
-    {idLbLcSubj, TCtlKind::Label, idFramLice, 0, 30, 600, 40, csWrap},
-    {idMmLicens, TCtlKind::Memo, idFramLice, 0, 72, 600, 184, csMemoSmall},
-    {idCkLcAgre, TCtlKind::CheckBox, idFramLice, 0, 262, 600, 22, csNone},
+    {idFramLice, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
+    {idLbLcTitl, idFramLice, 0, 0, 600, 24, anGrowW, csTitle},
+    {idLbLcSubj, idFramLice, 0, 28, 600, 40, anGrowW, csWrap},
+    {idMmLicens, idFramLice, 0, 72, 600, 182, cFill, csMemoSmall},
+    {idCkLcAgre, idFramLice, 0, 260, 600, 22, anGrowW | anMoveY, csNone},
 
-    {idFramPrep, TCtlKind::Frame, cForm, cPageX, cPageY, cPageW, cPageH, csNone},
-    {idLbPpTitl, TCtlKind::Label, idFramPrep, 0, 0, 600, 26, csTitle},
-    {idLbPpType, TCtlKind::Label, idFramPrep, 0, 28, 600, 20, csNone},
-    {idGbPpFold, TCtlKind::Group, idFramPrep, 0, 50, 600, 52, csNone},
-    {idLbPpFold, TCtlKind::Label, idFramPrep, 12, 72, 470, 22, csPathEllipsis},
-    {idBtPpFold, TCtlKind::Button, idFramPrep, 494, 69, 94, 25, csNone},
-    {idGbPpSCut, TCtlKind::Group, idFramPrep, 0, 104, 600, 48, csNone},
-    {idCkPpScSm, TCtlKind::CheckBox, idFramPrep, 12, 124, 250, 22, csNone},
-    {idCkPpScDk, TCtlKind::CheckBox, idFramPrep, 300, 124, 250, 22, csNone},
-    {idGbPpAsso, TCtlKind::Group, idFramPrep, 0, 154, 600, 104, csNone},
-    {idCkPpAsc0, TCtlKind::CheckBox, idFramPrep, 12, 174, 180, 22, csNone},
-    {idCkPpAsc1, TCtlKind::CheckBox, idFramPrep, 206, 174, 180, 22, csNone},
-    {idCkPpAsc2, TCtlKind::CheckBox, idFramPrep, 400, 174, 180, 22, csNone},
-    {idCkPpAsc3, TCtlKind::CheckBox, idFramPrep, 12, 200, 180, 22, csNone},
-    {idCkPpAsc4, TCtlKind::CheckBox, idFramPrep, 206, 200, 180, 22, csNone},
-    {idCkPpAsc5, TCtlKind::CheckBox, idFramPrep, 400, 200, 180, 22, csNone},
-    {idCkPpAsc6, TCtlKind::CheckBox, idFramPrep, 12, 226, 180, 22, csNone},
-    {idCkPpAsc7, TCtlKind::CheckBox, idFramPrep, 206, 226, 180, 22, csNone},
-    {idLbPpNext, TCtlKind::Label, idFramPrep, 0, 262, 600, 22, csRight},
+    {idFramPrep, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
+    {idLbPpTitl, idFramPrep, 0, 0, 600, 24, anGrowW, csTitle},
+    {idLbPpType, idFramPrep, 0, 26, 600, 36, anGrowW, csWrap},
+    {idGbPpFold, idFramPrep, 0, 64, 600, 52, anGrowW, csNone},
+    {idLbPpFold, idFramPrep, 12, 86, 470, 22, anGrowW, csPathEllipsis},
+    {idBtPpFold, idFramPrep, 494, 84, 94, 25, anMoveX, csNone},
+    {idGbPpSCut, idFramPrep, 0, 118, 600, 46, anGrowW, csNone},
+    {idCkPpScSm, idFramPrep, 12, 138, 280, 22, anNone, csNone},
+    {idCkPpScDk, idFramPrep, 300, 138, 280, 22, anNone, csNone},
+    {idGbPpAsso, idFramPrep, 0, 166, 600, 92, anGrowW, csNone},
+    {idPaPpAsE1, idFramPrep, 12, 184, 576, 22, anNone, csNone},
+    {idCkPpAsc0, idPaPpAsE1, 0, 0, 180, 22, anNone, csNone},
+    {idCkPpAsc1, idPaPpAsE1, 194, 0, 180, 22, anNone, csNone},
+    {idCkPpAsc2, idPaPpAsE1, 388, 0, 180, 22, anNone, csNone},
+    {idPaPpAsE2, idFramPrep, 12, 206, 576, 22, anNone, csNone},
+    {idCkPpAsc3, idPaPpAsE2, 0, 0, 180, 22, anNone, csNone},
+    {idCkPpAsc4, idPaPpAsE2, 194, 0, 180, 22, anNone, csNone},
+    {idCkPpAsc5, idPaPpAsE2, 388, 0, 180, 22, anNone, csNone},
+    {idPaPpAsE3, idFramPrep, 12, 228, 576, 22, anNone, csNone},
+    {idCkPpAsc6, idPaPpAsE3, 0, 0, 180, 22, anNone, csNone},
+    {idCkPpAsc7, idPaPpAsE3, 194, 0, 180, 22, anNone, csNone},
+    {idLbPpNext, idFramPrep, 0, 260, 600, 22, anGrowW | anMoveY, csRight},
 
-    {idFramRevi, TCtlKind::Frame, cForm, cPageX, cPageY, cPageW, cPageH, csNone},
-    {idLbRvTitl, TCtlKind::Label, idFramRevi, 0, 0, 600, 26, csTitle},
-    {idGbReview, TCtlKind::Group, idFramRevi, 0, 28, 600, 230, csNone},
-    {idMmReview, TCtlKind::Memo, idFramRevi, 12, 48, 576, 176, csMemoSmall},
-    {idCkRvOvwt, TCtlKind::CheckBox, idFramRevi, 12, 230, 576, 22, csNone},
-    {idLbRvNext, TCtlKind::Label, idFramRevi, 0, 262, 600, 22, csRight},
+    {idFramRevi, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
+    {idLbRvTitl, idFramRevi, 0, 0, 600, 24, anGrowW, csTitle},
+    {idGbReview, idFramRevi, 0, 28, 600, 226, cFill, csNone},
+    {idMmReview, idFramRevi, 12, 50, 576, 172, cFill, csMemoSmall},
+    {idCkRvOvwt, idFramRevi, 12, 226, 576, 22, anGrowW | anMoveY, csNone},
+    {idLbRvNext, idFramRevi, 0, 260, 600, 22, anGrowW | anMoveY, csRight},
 
-    {idFramFini, TCtlKind::Frame, cForm, cPageX, cPageY, cPageW, cPageH, csNone},
-    {idLbFiTitl, TCtlKind::Label, idFramFini, 0, 0, 600, 26, csTitle},
-    {idMmFiProg, TCtlKind::Memo, idFramFini, 0, 30, 600, 196, csMemoSmall},
-    {idCkFiExec, TCtlKind::CheckBox, idFramFini, 0, 232, 300, 22, csNone},
-    {idLbFiUser, TCtlKind::Label, idFramFini, 304, 234, 296, 20, csBoldUnderline},
-    {idLbFiNext, TCtlKind::Label, idFramFini, 0, 262, 600, 22, csRight},
+    {idFramFini, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
+    {idLbFiTitl, idFramFini, 0, 0, 600, 24, anGrowW, csTitle},
+    {idPaFinish, idFramFini, 0, 28, 600, 228, cFill, csNone},
+    {idMmFiProg, idPaFinish, 0, 0, 600, 200, cFill, csMemoSmall},
+    {idPaFiExec, idPaFinish, 0, 204, 600, 24, anGrowW | anMoveY, csNone},
+    {idCkFiExec, idPaFiExec, 0, 1, 300, 22, anNone, csAutoWidth},
+    {idLbFiUser, idPaFiExec, 304, 2, 296, 20, anGrowW, csBoldUnderline | csFollows},
+    {idLbFiNext, idFramFini, 0, 260, 600, 22, anGrowW | anMoveY, csRight},
 
-    {idBtFrCanc, TCtlKind::Button, cForm, 8, 368, 90, 25, csNone},
-    {idBtFrBack, TCtlKind::Button, cForm, 428, 368, 90, 25, csNone},
-    {idBtFrNext, TCtlKind::Button, cForm, 526, 368, 90, 25, csNone},
+    {idPaMaiCtl, idScrlSetu, 0, 360, 624, 40, anGrowW | anMoveY, csBand},
+    {idBtFrCanc, idPaMaiCtl, 8, 8, 90, 25, anNone, csBand},
+    {idLbSuVers, idPaMaiCtl, 106, 10, 314, 20, anGrowW, csSmallItalic | csCenter | csBand},
+    {idBtFrBack, idPaMaiCtl, 428, 8, 90, 25, anMoveX, csBand},
+    {idBtFrNext, idPaMaiCtl, 526, 8, 90, 25, anMoveX, csBand},
 };
 const int cLayoutCount = static_cast<int>(sizeof cLayout / sizeof cLayout[0]);
+
+const TCtlSpec* LayoutOf(TCtlId id) {
+  for (int i = 0; i < cLayoutCount; ++i)
+    if (cLayout[i].id == id) return &cLayout[i];
+  return nullptr;
+}

@@ -1,34 +1,56 @@
-// Geometry of the wizard window in 96-DPI units: the header, the button bar
-// and the five page frames with their controls. Scaled by the window's DPI.
+// Geometry of the wizard window in 96-DPI units: the scroll box with header,
+// page area and button bar, the five page frames and their controls. Each
+// rectangle is relative to its parent; anchors say how it follows its parent
+// when the window is larger than the design size. Scaled by the window's DPI.
 #pragma once
 #include "platform/control_ids.h"
 
-enum class TCtlKind { Panel, Frame, Label, Button, CheckBox, ComboBox, Memo, Group, Image };
-
 enum TCtlStyle : unsigned {
   csNone = 0,
-  csTitle = 1,       // 12 pt page title
-  csBigTitle = 2,    // header title line
-  csSmallItalic = 4, // version label
-  csWrap = 8,        // wrapped text
-  csRight = 16,      // right-aligned hint
-  csBoldUnderline = 32,
-  csCenter = 64,
-  csMemoSmall = 128, // 9 pt memo text
-  csPathEllipsis = 256,
-  csHeaderBand = 512, // header/button bar background
+  csTitle = 1,          // 12 pt page title in the accent colour
+  csBigTitle = 2,       // header title line, vertically centred
+  csSmallItalic = 4,    // version label
+  csWrap = 8,           // text wrapped over several lines
+  csRight = 16,         // right-aligned hint
+  csBoldUnderline = 32, // the user name on the Finish page
+  csCenter = 64,        // centred text
+  csMemoSmall = 128,    // 9 pt memo text
+  csPathEllipsis = 256, // a path shortened in its middle when too long
+  csBand = 512,         // drawn on the band colour (header and button bar)
+  csAutoWidth = 1024,   // as wide as its caption needs (the run box)
+  csFollows = 2048,     // placed right after the control before it (the user name)
+};
+
+enum TAnchor : unsigned {
+  anNone = 0,
+  anGrowW = 1,  // widens with its parent
+  anGrowH = 2,  // grows taller with its parent
+  anMoveX = 4,  // keeps its distance to the parent's right edge
+  anMoveY = 8,  // keeps its distance to the parent's bottom edge
 };
 
 struct TCtlSpec {
   TCtlId id;
-  TCtlKind kind;
-  TCtlId parent;  // 0 = the form itself
+  TCtlId parent;  // 0 = the form's client area
   int x, y, w, h;
+  unsigned anchors;
   unsigned style;
 };
 
 extern const TCtlSpec cLayout[];
 extern const int cLayoutCount;
 
+// The layout entry of a control; nullptr for an id without one.
+const TCtlSpec* LayoutOf(TCtlId id);
+
+// Client area of a new window, and the smallest content the scroll box shows
+// without scrolling: the pages' texts need the design size.
 constexpr int cClientWidth = 624;
 constexpr int cClientHeight = 400;
+constexpr int cContentMinWidth = 624;
+constexpr int cContentMinHeight = 400;
+// Width of the scroll bars the window draws itself (memos and scroll box).
+constexpr int cScrollBarWidth = 12;
+// The box and the gap in front of a check box's caption.
+constexpr int cCheckGlyph = 16;
+constexpr int cCheckGap = 6;
