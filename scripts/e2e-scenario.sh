@@ -25,7 +25,7 @@ cp -a "$template/." "$prefix/"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export CORVALIN_SETUP_EXE=$(winpath "$build/Corvalin-Setup.exe")
-export CORVALIN_SAMPLE_DIR=$(winpath "$build/payload/samples")
+export CORVALIN_SAMPLE_DIR=$(winpath "$build/payload/sample")
 mkdir -p "$build/screenshots"
 export CORVALIN_SCREENSHOT_DIR=${CORVALIN_SCREENSHOT_DIR:-$(winpath "$build/screenshots")}
 wine "$build/tests/e2e_tests.exe" --gtest_filter="$filter"
