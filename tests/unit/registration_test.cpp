@@ -17,81 +17,19 @@
 #include "engine/reg_compose.h"
 #include "shell/com_apartment.h"
 #include "support/install_env.h"
+#include "support/registration_table.h"
 #include "support/sim_fixture.h"
 
 namespace {
 
-enum TKind { kKeyOnly, kSz, kDword };
-
-// One expected write below HKEY_LOCAL_MACHINE.
-struct TRow {
-  ustring key;
-  ustring name;
-  TKind kind;
-  ustring text;          // kSz
-  std::uint32_t number;  // kDword
-  bool newOnly;
-};
-
 const ustring kF = u"C:\\Program Files\\Corvalin\\";
-const ustring kType = u"SOFTWARE\\Classes\\Corvalin.HashFileExt";
 const ustring kClsid = u"SOFTWARE\\Classes\\CLSID\\";
 const ustring kUninst = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalin";
 
-TRow Sz(const ustring& key, const ustring& name, const ustring& text, bool newOnly = false) {
-  return {key, name, kSz, text, 0, newOnly};
-}
-TRow Dw(const ustring& key, const ustring& name, std::uint32_t number) { return {key, name, kDword, u"", number, false}; }
-TRow KeyOnly(const ustring& key) { return {key, u"", kKeyOnly, u"", 0, false}; }
-
-// The table of writes, for a new English installation into kF made on
-// 2026-12-10 (UTC) with `total` bytes.
-std::vector<TRow> ExpectedRows(std::int64_t total, const ustring& uninstallString) {
-  const ustring server = u"\\InprocServer32";
-  const ustring library = u"\"" + kF + u"cvlnshxt.dll\"";
-  std::vector<TRow> rows{
-      Sz(kType, u"", u"Corvalin Hash File"),
-      Sz(kType + u"\\DefaultIcon", u"", u"\"" + kF + u"Corvalin.exe\",0"),
-      KeyOnly(kType + u"\\Shell"),
-      KeyOnly(kType + u"\\Shell\\Open"),
-      Sz(kType + u"\\Shell\\Open\\Command", u"", u"\"" + kF + u"Corvalin.exe\" \"%1\""),
-      KeyOnly(kType + u"\\shellex"),
-      Sz(kType + u"\\shellex\\{00021500-0000-0000-C000-000000000046}", u"", ClsidInfoTip, true),
-      KeyOnly(kType + u"\\shellex\\ContextMenuHandlers"),
-      Sz(kType + u"\\shellex\\ContextMenuHandlers\\Corvalin", u"", ClsidContextMenu, true),
-      KeyOnly(kType + u"\\shellex\\PropertySheetHandlers"),
-      Sz(kType + u"\\shellex\\PropertySheetHandlers\\Corvalin", u"", ClsidHashSheet, true),
-  };
-  for (const char16_t* id : {ClsidContextMenu, ClsidInfoTip, ClsidHashSheet, ClsidFilePage}) {
-    rows.push_back(Sz(kClsid + id, u"", u"Corvalin"));
-    rows.push_back(Sz(kClsid + id + server, u"", library));
-    rows.push_back(Sz(kClsid + id + server, u"ThreadingModel", u"Apartment"));
-  }
-  const std::vector<TRow> rest{
-      Sz(u"SOFTWARE\\Classes\\*\\shellex\\ContextMenuHandlers\\Corvalin", u"", ClsidContextMenu, true),
-      Sz(u"SOFTWARE\\Classes\\Directory\\shellex\\ContextMenuHandlers\\Corvalin", u"", ClsidContextMenu, true),
-      Sz(u"SOFTWARE\\Classes\\Drive\\shellex\\ContextMenuHandlers\\Corvalin", u"", ClsidContextMenu, true),
-      Sz(u"SOFTWARE\\Classes\\*\\shellex\\PropertySheetHandlers\\CorvalinHashPage", u"", ClsidFilePage, true),
-      Sz(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Corvalin.exe", u"", kF + u"Corvalin.exe"),
-      Sz(kUninst, u"DisplayIcon", kF + u"Corvalin.exe,0"),
-      Sz(kUninst, u"DisplayName", u"Corvalin v10.01 KQ x64"),
-      Sz(kUninst, u"DisplayVersion", u"10.01 KQ"),
-      Sz(kUninst, u"HelpLink", cWebAddress),
-      Sz(kUninst, u"InstallDate", u"2026-12-10"),
-      Sz(kUninst, u"InstallLocation", kF),
-      Sz(kUninst, u"Publisher", cPublisher),
-      Sz(kUninst, u"UninstallString", uninstallString),
-      Dw(kUninst, u"EstimatedSize", static_cast<std::uint32_t>(total / 1024)),
-      Dw(kUninst, u"Language", 1033),
-      Dw(kUninst, u"NoModify", 1),
-      Dw(kUninst, u"NoRepair", 1),
-      Dw(kUninst, u"Version", 0x0A012711),
-      Dw(kUninst, u"VersionMajor", 10),
-      Dw(kUninst, u"VersionMinor", 1),
-      Dw(u"SOFTWARE\\Corvalin", u"SetupVersion", 0x0A010140),
-  };
-  rows.insert(rows.end(), rest.begin(), rest.end());
-  return rows;
+// The table of writes for a new English installation into kF made on
+// 2026-12-10 (the emulation's UTC date).
+std::vector<TRegRow> ExpectedRows(std::int64_t total, const ustring& uninstallString) {
+  return RegistrationRows(kF, total, u"2026-12-10", uninstallString);
 }
 
 std::optional<std::uint32_t> Dword(TSimPlatform& sim, const ustring& key, const ustring& name) {
@@ -101,7 +39,7 @@ std::optional<std::uint32_t> Dword(TSimPlatform& sim, const ustring& key, const 
                                     (static_cast<std::uint32_t>(value->data[3]) << 24));
 }
 
-void CheckRow(TSimPlatform& sim, const TRow& row, bool keepsOld) {
+void CheckRow(TSimPlatform& sim, const TRegRow& row, bool keepsOld) {
   SCOPED_TRACE(ToUtf8(row.key + u" : " + row.name));
   EXPECT_TRUE(sim.HasKey(cHkeyLocalMachine, row.key));
   switch (row.kind) {
@@ -131,7 +69,7 @@ class RegistrationTest : public SimFixture {
 // A new installation writes every row of the table, with these types and data.
 TEST_F(RegistrationTest, NewInstallationWritesTheTable) {
   ASSERT_TRUE(RegisterApplication(Choices()));
-  for (const TRow& row : ExpectedRows(37000000, kF + u"Uninstall.exe")) CheckRow(sim, row, false);
+  for (const TRegRow& row : ExpectedRows(37000000, kF + u"Uninstall.exe")) CheckRow(sim, row, false);
 }
 
 // German: the uninstall command carries " /l:1"; the language id stays 1033.
@@ -144,13 +82,13 @@ TEST_F(RegistrationTest, GermanUninstallCommand) {
 // An update rewrites every value but the new-only handler assignments, whose
 // keys exist all the same.
 TEST_F(RegistrationTest, UpdateLeavesNewOnlyRows) {
-  const std::vector<TRow> rows = ExpectedRows(37000000, kF + u"Uninstall.exe");
-  for (const TRow& row : rows)
+  const std::vector<TRegRow> rows = ExpectedRows(37000000, kF + u"Uninstall.exe");
+  for (const TRegRow& row : rows)
     if (row.kind == kSz) sim.PutString(cHkeyLocalMachine, row.key, row.name, u"old");
   TNewSetup ns = Choices();
   ns.nsInsTyp = cInsTypUpdate;
   ASSERT_TRUE(RegisterApplication(ns));
-  for (const TRow& row : rows) CheckRow(sim, row, row.newOnly);
+  for (const TRegRow& row : rows) CheckRow(sim, row, row.newOnly);
 }
 
 // Without the association UI class: eight extension keys, each with the

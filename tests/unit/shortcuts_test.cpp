@@ -114,10 +114,7 @@ TEST_F(ShortcutsTest, RefusedPropertyGivesEFail) {
   THandle link = 0;
   ASSERT_EQ(Os().ShellLinkCreate(link), cS_OK);
   sim.FailCall("ShellLinkSetWorkingDirectory", 1, static_cast<std::uint32_t>(cE_INVALIDARG));
-  TShortCutInfo sc;
-  sc.scInsPat = kInstallDir;
-  sc.scExeNam = u"Corvalin.exe";
-  sc.scLnkNam = u"X";
+  const TShortCutInfo sc{kInstallDir, u"", u"Corvalin.exe", u"X", u"", false, 0, 0};
   EXPECT_EQ(SaveShellLink(link, sc, kDesktop), cE_FAIL);
   EXPECT_FALSE(sim.HasFile(kDesktop + u"\\X.lnk"));
   EXPECT_EQ(SaveShellLink(link, sc, kDesktop), cS_OK);
