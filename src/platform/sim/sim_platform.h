@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_deploy.h"
 
 struct TPostedMessage {
   THwnd window;
@@ -235,4 +236,9 @@ class TSimPlatform : public IPlatform {
   std::vector<TPostedMessage> messages_;
   std::unique_ptr<TState> state_;
   std::shared_ptr<class TSimUi> ui_;  // the headless window (sim_ui.h), made on first use
+
+ public:
+  // The package deployment service Deploy() returns. Declared last so that it
+  // goes first: its deployment threads end while the rest still stands.
+  TSimDeploy deploy;
 };
