@@ -7,6 +7,14 @@
 
 namespace {
 
+// Parameterised cases print as their name.
+template <typename T>
+  requires requires(const T& t) { t.name; }
+void PrintTo(const T& c, std::ostream* os) {
+  *os << c.name;
+}
+
+
 using FileContract = ContractTest;
 
 constexpr std::uint32_t cShareAll = cFileShareRead | cFileShareWrite | cFileShareDelete;

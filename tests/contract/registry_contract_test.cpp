@@ -7,6 +7,14 @@
 
 namespace {
 
+// Parameterised cases print as their name.
+template <typename T>
+  requires requires(const T& t) { t.name; }
+void PrintTo(const T& c, std::ostream* os) {
+  *os << c.name;
+}
+
+
 using RegistryContract = ContractTest;
 
 std::vector<std::uint8_t> Utf16Bytes(const ustring& text, bool withNul) {

@@ -8,6 +8,14 @@
 
 namespace {
 
+// Parameterised cases print as their name.
+template <typename T>
+  requires requires(const T& t) { t.name; }
+void PrintTo(const T& c, std::ostream* os) {
+  *os << c.name;
+}
+
+
 std::vector<std::uint8_t> Units(const std::u16string& text) {
   std::vector<std::uint8_t> bytes;
   for (char16_t c : text) {
@@ -32,6 +40,7 @@ class RegToolsTest : public SimFixture {
 };
 
 struct TPathCase {
+  const char* name;
   ustring given;
   ustring passed;
 };
@@ -55,11 +64,12 @@ TEST_P(PathNormalisation, ReachesThePlatform) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PathNormalisation,
-                         testing::Values(TPathCase{u"SOFTWARE", u"SOFTWARE\\"},
-                                         TPathCase{u"SOFTWARE\\Classes", u"SOFTWARE\\Classes\\"},
-                                         TPathCase{u"SOFTWARE\\", u"SOFTWARE\\"},
-                                         TPathCase{u"", u""},
-                                         TPathCase{u" a\\\\b ", u" a\\\\b \\"}));
+                         testing::Values(TPathCase{"one_name", u"SOFTWARE", u"SOFTWARE\\"},
+                                         TPathCase{"two_names", u"SOFTWARE\\Classes", u"SOFTWARE\\Classes\\"},
+                                         TPathCase{"already_ends_in_backslash", u"SOFTWARE\\", u"SOFTWARE\\"},
+                                         TPathCase{"empty_stays_empty", u"", u""},
+                                         TPathCase{"nothing_else_changed", u" a\\\\b ", u" a\\\\b \\"}),
+                         [](const testing::TestParamInfo<TPathCase>& info) { return std::string(info.param.name); });
 
 // The rights asked for: OpenKey's mask unchanged, 3 for every created key, KEY_READ for the user root; never a view flag.
 TEST_F(RegToolsTest, AccessMasksReachThePlatformUnchanged) {

@@ -7,6 +7,14 @@
 
 namespace {
 
+// Parameterised cases print as their name.
+template <typename T>
+  requires requires(const T& t) { t.name; }
+void PrintTo(const T& c, std::ostream* os) {
+  *os << c.name;
+}
+
+
 class WinShlToTest : public SimFixture {
  protected:
   std::vector<TSimCall> Calls(const std::string& op) {

@@ -94,7 +94,10 @@ const fs::path& TSimPlatform::TState::Root() {
   if (!root.empty()) return root;
   std::random_device random;
   std::error_code ec;
-  const fs::path temp = fs::temp_directory_path(ec);
+  // Memory-backed where the host has it: folders on some disks take
+  // milliseconds each to remove, and every test makes a sandbox.
+  fs::path temp = "/dev/shm";
+  if (!fs::is_directory(temp, ec)) temp = fs::temp_directory_path(ec);
   for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
     const fs::path candidate = temp / ("corvalin-sim-" + std::to_string(random()) + std::to_string(attempt));
     if (fs::create_directory(candidate, ec)) root = candidate;

@@ -30,11 +30,12 @@ TSimPlatform::TSimPlatform() : state_(std::make_unique<TState>()) {
 
 TSimPlatform::~TSimPlatform() {
   if (state_->root.empty()) return;
-  // Read-only files would stop the removal on Windows hosts.
   std::error_code ec;
+  // Read-only files would stop the removal on Windows hosts.
   for (auto it = std::filesystem::recursive_directory_iterator(state_->root, ec);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                 ec);
   }
   std::filesystem::remove_all(state_->root, ec);
 }
@@ -156,3 +157,5 @@ bool TSimPlatform::VerQueryValueW(const void* block, const ustring& subBlock, co
   const std::size_t size = static_cast<std::size_t>(bytes[0] | (bytes[1] << 8));
   return VersionBlockQuery(block, size, subBlock, data, length);
 }
+
+IDeployment& TSimPlatform::Deploy() { return deploy; }

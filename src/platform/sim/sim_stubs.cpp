@@ -1,3 +1,0 @@
-#include <stdexcept>
-#include "platform/sim/sim_platform.h"
-IDeployment& TSimPlatform::Deploy() { return deploy; }
