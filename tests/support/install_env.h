@@ -12,21 +12,15 @@
 
 #include "common/setup_choices.h"
 #include "common/task_msg.h"
-#include "platform/sim/sim_deploy.h"
 #include "platform/sim/sim_platform.h"
 
 inline constexpr THwnd kWindow = 0x4711;
 inline const ustring kInstallDir = u"C:\\Program Files\\Corvalin\\";
 
-// The emulated system with an emulated package deployment service, plus a
-// count of the worker threads it started that are still running (their
-// function not yet returned and destroyed).
+// The emulated system, plus a count of the worker threads it started that
+// are still running (their function not yet returned and destroyed).
 class TSimInstallOs : public TSimPlatform {
  public:
-  // Eligible for the context-menu package only with a Windows 11 build (osBuild).
-  TSimDeploy deployment;
-  IDeployment& Deploy() override { return deployment; }
-
   std::uint32_t StartThread(std::function<void()> fn) override;
   // Waits until every thread started so far has ended.
   void WaitThreads();

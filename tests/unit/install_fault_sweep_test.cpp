@@ -65,10 +65,10 @@ TRun RunWithFaults(const std::function<void(TSimInstallOs&)>& faults) {
     run.raisedAtStart = true;
   }
   sim.WaitThreads();
-  sim.deployment.WaitIdle();
+  sim.deploy.WaitIdle();
   run.steps = PostedSteps(sim);
   run.open = sim.DescribeOpen();
-  run.deployOpen = sim.deployment.DescribeOpen();
+  run.deployOpen = sim.deploy.DescribeOpen();
   run.counts = sim.CallCounts();
   SetOs(outer);
   return run;
@@ -82,7 +82,7 @@ std::vector<TPoint> Points(std::vector<TStep>& baseline) {
   Arrange(sim);
   TThrInst::Create(kWindow, Choices(), cTaskInstall);
   sim.WaitThreads();
-  sim.deployment.WaitIdle();
+  sim.deploy.WaitIdle();
   baseline = PostedSteps(sim);
   const std::vector<TSimCall> log = sim.CallLog();
   SetOs(outer);

@@ -36,22 +36,22 @@ TEST_F(InstallW11Test, Outcomes) {
   const std::vector<TW11Case> cases{
       {"Windows 10: not eligible", [](TSimInstallOs& s) { s.osBuild = 19045; }, with({{2, 49, 1, 45}}), false},
       {"added", [](TSimInstallOs&) {}, with({{2, 44, 2, 0}, {2, 49, 1, 45}}), true},
-      {"older package replaced", [](TSimInstallOs& s) { s.deployment.RegisterPackage(kOlder); },
+      {"older package replaced", [](TSimInstallOs& s) { s.deploy.RegisterPackage(kOlder); },
        with({{2, 44, 2, 0}, {2, 49, 1, 45}}), true},
-      {"already registered", [](TSimInstallOs& s) { s.deployment.RegisterPackage(cPkgFullName); },
+      {"already registered", [](TSimInstallOs& s) { s.deploy.RegisterPackage(cPkgFullName); },
        with({{2, 44, 2, cPkgPresent}, {2, 49, 1, 45}}), false},
       {"deployment failed",
        [](TSimInstallOs& s) {
-         s.deployment.addition.status = cAsyncError;
-         s.deployment.addition.extendedCode = kDeployFailed;
+         s.deploy.addition.status = cAsyncError;
+         s.deploy.addition.extendedCode = kDeployFailed;
        },
        with({{2, 44, 4, kDeployFailed}, {2, 49, 1, 45}}), true},
-      {"deployment canceled", [](TSimInstallOs& s) { s.deployment.addition.status = cAsyncCanceled; },
+      {"deployment canceled", [](TSimInstallOs& s) { s.deploy.addition.status = cAsyncCanceled; },
        with({{2, 44, 3, 0}, {2, 49, 1, 45}}), true},
       // A refused lookup raises inside the bridge, which reports E_UNEXPECTED.
       {"lookup failed",
        [](TSimInstallOs& s) {
-         s.deployment.FailCall("FindPackagesByUserSecurityIdPackageFamilyName", 1, cE_ACCESSDENIED);
+         s.deploy.FailCall("FindPackagesByUserSecurityIdPackageFamilyName", 1, cE_ACCESSDENIED);
        },
        with({{2, 44, 0, cE_UNEXPECTED}, {2, 49, 1, 45}}), false},
   };
@@ -81,9 +81,9 @@ TEST_F(InstallW11Test, Outcomes) {
       EXPECT_EQ(firstProgress, 4u) << "progress starts after the shortcut step";
       EXPECT_EQ(lastProgress, all.size() - 3) << "progress ends before phase 44";
     }
-    fresh.deployment.WaitIdle();
+    fresh.deploy.WaitIdle();
     EXPECT_EQ(fresh.OpenCount(), 0u) << testing::PrintToString(fresh.DescribeOpen());
-    EXPECT_EQ(fresh.deployment.OpenCount(), 0u) << testing::PrintToString(fresh.deployment.DescribeOpen());
+    EXPECT_EQ(fresh.deploy.OpenCount(), 0u) << testing::PrintToString(fresh.deploy.DescribeOpen());
     SetOs(outer);
   }
 }
