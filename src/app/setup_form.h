@@ -1,18 +1,90 @@
 // TfmSetup: the one window of the setup — start-up checks, page moves, the
-// two worker tasks and the close rules — as portable code over IFormView.
+// two worker tasks, their progress and the close rules — as portable code
+// over IFormView. Every handler runs on the GUI thread.
 #pragma once
+#include <cstdint>
+
+#include "app/su_fm_fini.h"
+#include "app/su_fm_lice.h"
+#include "app/su_fm_prep.h"
+#include "app/su_fm_revi.h"
+#include "app/su_fm_welc.h"
 #include "common/setup_choices.h"
 #include "platform/ui.h"
 
+// The wizard's status.
+struct TSuStatus {
+  bool stWasNex = false;      // the last move was Next (steers the focus only)
+  bool stW11Nfo = false;      // the Windows 11 context-menu step completed
+  std::uint8_t stStaCod = 0;  // status code: 0 ok, 1..6 start-up failure, 16/17 task runs, 28..47 results
+  std::int32_t stActPag = 0;  // page shown: 0, 1, 2, 4, 5 (6 only while Next on Finish closes)
+};
+
+constexpr std::uint8_t cStaPrepRuns = 16;  // the preparation task runs
+constexpr std::uint8_t cStaInstRuns = 17;  // the installation task runs
+
+// Page indices.
+constexpr std::int32_t cPgWelcome = 0, cPgLicense = 1, cPgPrepare = 2, cPgReview = 4, cPgFinish = 5;
+
 class TfmSetup {
  public:
+  // The form drives `view` through the UI services of the current platform.
   explicit TfmSetup(IFormView& view);
-  // Runs the start-up sequence and fills the window before it is shown.
+  TfmSetup(const TfmSetup&) = delete;
+  TfmSetup& operator=(const TfmSetup&) = delete;
+
+  // Runs the start-up checks and fills the hidden window; Welcome is the page.
   void FormCreate();
 
+  // --- event handlers (hooked by FormCreate) ---
+  bool FormCloseQuery();        // false while a task runs
+  bool FormQueryEndSession();   // the system's shutdown query: false while a task runs
+  void btFrNextClick();
+  void btFrBackClick();
+  void btFrCancClick();
+  void FramLice1ckLcAgreClick();
+  void FramRevi1ckRvOvwtClick();
+  void FramWelc1cbWcLangSelect();
+  void FramPrep1btPpFoldClick();
+  // WM_SETUP_TASK from a worker: progress lines, the task's end and its status code.
+  void WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam);
+  // Shows an exception that escaped an event handler; the wizard goes on.
+  void AppException(const ustring& message);
+
+  const TSuStatus& Status() const { return fmStatus; }
+  const TNewSetup& NewSetup() const { return fmNewSet; }
   IFormView& View() { return view_; }
 
  private:
+  // controller
+  int GetMaxPage();
+  bool IsFolderAcceptable();
+  bool IsBelowProgramFiles(const ustring& path);
+  void UpdatePageState();
+  void ShowPage(int index);
+  void StartTask(std::uint8_t taskId);
+  void LaunchWorker(std::uint8_t taskId);
+  void CollectChoices();
+  void SetLanguage(TSuLang language);
+  bool TaskRunning() const;
+  // progress display
+  ustring GetStatusText(int code) const;
+  void AddReviewStatus(int code);
+  void AddProgressLine(int code, int status);
+  void UpdatePackageLine(int phase, int status, std::intptr_t lparam);
+
   IFormView& view_;
+  IControl& btFrCanc;
+  IControl& btFrNext;
+  IControl& btFrBack;
+  IControl& lbTitle;
+  IControl& lbSuVers;
+  TFramWelc FramWelc1;
+  TFramLice FramLice1;
+  TFramPrep FramPrep1;
+  TFramRevi FramRevi1;
+  TFramFini FramFini1;
+
+  TSuStatus fmStatus;
   TNewSetup fmNewSet;
 };

@@ -114,7 +114,9 @@ class IUi {
   virtual std::unique_ptr<IFormView> CreateSetupForm() = 0;
   // Shows the form and runs the event loop until it has closed.
   virtual void RunEventLoop(IFormView& form) = 0;
-  // Handles the messages waiting for the calling thread (posted task messages included).
+  // Paints what waits to be painted (a page just shown). User input and posted
+  // messages stay queued until the running handler has returned, so no other
+  // handler runs inside it.
   virtual void ProcessPendingEvents() = 0;
   // A modal message box (Windows styles); returns the button id.
   virtual int ShowMessageBox(THwnd owner, const ustring& text, const ustring& caption, int style) = 0;

@@ -148,7 +148,7 @@ class TSimUi : public IUi {
   bool ApplyTheme(const ustring& name) override;
   std::unique_ptr<IFormView> CreateSetupForm() override;
   void RunEventLoop(IFormView& form) override;
-  void ProcessPendingEvents() override { DeliverPostedMessages(); }
+  void ProcessPendingEvents() override { ++paintRequests; }
   int ShowMessageBox(THwnd owner, const ustring& text, const ustring& caption, int style) override;
   std::int32_t SHGetSpecialFolderLocation(THwnd owner, int csidl, TItemId& item) override;
   TItemId SHBrowseForFolderW(THwnd owner, TItemId root, char16_t* displayName261, const ustring& prompt,
@@ -164,6 +164,7 @@ class TSimUi : public IUi {
 
   // --- observations ---
   bool initialized = false;
+  int paintRequests = 0;  // ProcessPendingEvents calls (there is nothing to paint)
   ustring appliedTheme;
   std::vector<TShownBox> messageBoxes;
   std::vector<TChooserCall> chooserCalls;

@@ -197,7 +197,7 @@ void TWin32Form::CreateControls() {
       case TCtlKind::Label: {
         DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
         style |= (spec.style & csRight) ? SS_RIGHT : (spec.style & csCenter) ? SS_CENTER : SS_LEFT;
-        if (spec.style & csBigTitle) style |= SS_CENTERIMAGE;
+        if (spec.style & (csBigTitle | csMiddle)) style |= SS_CENTERIMAGE;
         if (spec.style & csPathEllipsis) style |= SS_PATHELLIPSIS | SS_CENTERIMAGE;
         else if (!(spec.style & csWrap) && !(spec.style & csBigTitle)) style |= SS_ENDELLIPSIS;
         h = ::CreateWindowExW(0, L"STATIC", L"", style, 0, 0, 0, 0, parent, menu, inst, nullptr);
@@ -298,10 +298,18 @@ void TWin32Form::Layout() {
   // Each rectangle follows its parent's growth beyond the design size.
   std::map<int, SIZE> actual;
   std::map<int, SIZE> design;
+  std::map<int, POINT> origin;  // design position of each control in the scroll box
   HWND previous = nullptr;
   for (int i = 0; i < cLayoutCount; ++i) {
     const TCtlSpec& spec = cLayout[i];
-    int x = scale(spec.x), y = scale(spec.y), w = scale(spec.w), h = scale(spec.h);
+    // Scaling the edges in window coordinates, not sizes or offsets, keeps
+    // neighbours and nested controls from overlapping by rounding.
+    const POINT base = spec.parent == 0 ? POINT{0, 0} : origin.at(spec.parent);
+    const POINT at{base.x + spec.x, base.y + spec.y};
+    origin[spec.id] = at;
+    int x = scale(at.x) - scale(base.x), y = scale(at.y) - scale(base.y);
+    int w = scale(at.x + spec.w) - scale(at.x), h = scale(at.y + spec.h) - scale(at.y);
+    const SIZE designSize{w, h};
     if (spec.id == idScrlSetu) {
       x = -scrollX_;
       y = -scrollY_;
@@ -340,23 +348,30 @@ void TWin32Form::Layout() {
     if (KindOf(spec.id) == TCtlKind::ComboBox) height = h + scale(20) * 4 + scale(4);  // the dropped list
     ::MoveWindow(outer, x, y, w, height, TRUE);
     actual[spec.id] = SIZE{w, h};
-    design[spec.id] = SIZE{scale(spec.w), scale(spec.h)};
+    design[spec.id] = designSize;
     previous = outer;
   }
 }
 
-void TWin32Form::ShowCentred() {
+void TWin32Form::SizeToDesign() {
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(hwnd_, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(hwnd_, GWL_EXSTYLE));
   RECT r{0, 0, ::MulDiv(cClientWidth, static_cast<int>(dpi_), 96), ::MulDiv(cClientHeight, static_cast<int>(dpi_), 96)};
   ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void TWin32Form::ShowCentred() {
+  SizeToDesign();
+  RECT r;
+  ::GetWindowRect(hwnd_, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
   const RECT& work = mi.rcWork;
   ::SetWindowPos(hwnd_, nullptr, work.left + std::max<LONG>(0, (work.right - work.left - w) / 2),
-                 work.top + std::max<LONG>(0, (work.bottom - work.top - h) / 2), w, h, SWP_NOZORDER);
+                 work.top + std::max<LONG>(0, (work.bottom - work.top - h) / 2), 0, 0, SWP_NOZORDER | SWP_NOSIZE);
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
 }

@@ -84,6 +84,8 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   static TWin32Form* Current();
   // The window that the layout places for a control (a memo's host, else the control).
   HWND OuterWindow(TCtlId id) const;
+  // Gives the window the client area of the design at its DPI (not shown yet).
+  void SizeToDesign();
   // Centres the window on its monitor's work area at its DPI and shows it.
   void ShowCentred();
   // Keyboard handling before the dialog manager: Enter, Esc, Alt shortcuts,

@@ -14,7 +14,7 @@ const TCtlSpec cLayout[] = {
     {idPaMaiTop, idScrlSetu, 0, 0, 624, 62, anGrowW, csBand},
     {idPnApLogo, idPaMaiTop, 8, 7, 48, 48, anNone, csBand},
     {idImApLogo, idPnApLogo, 0, 0, 48, 48, anNone, csBand},
-    {idLbTitle, idPaMaiTop, 68, 0, 548, 62, anGrowW, csBigTitle | csBand},
+    {idLbTitle, idPaMaiTop, 68, 0, 548, 58, anGrowW, csBigTitle | csBand},
     {idPaMaiFrm, idScrlSetu, 0, 62, 624, 298, cFill, csNone},
 
     {idFramWelc, idPaMaiFrm, cPageX, cPageY, cPageW, cPageH, cFill, csNone},
@@ -68,7 +68,7 @@ const TCtlSpec cLayout[] = {
     {idMmFiProg, idPaFinish, 0, 0, 600, 200, cFill, csMemoSmall},
     {idPaFiExec, idPaFinish, 0, 204, 600, 24, anGrowW | anMoveY, csNone},
     {idCkFiExec, idPaFiExec, 0, 1, 300, 22, anNone, csAutoWidth},
-    {idLbFiUser, idPaFiExec, 304, 2, 296, 20, anGrowW, csBoldUnderline | csFollows},
+    {idLbFiUser, idPaFiExec, 304, 1, 296, 22, anGrowW, csBoldUnderline | csFollows | csMiddle},
     {idLbFiNext, idFramFini, 0, 260, 600, 22, anGrowW | anMoveY, csRight},
 
     {idPaMaiCtl, idScrlSetu, 0, 360, 624, 40, anGrowW | anMoveY, csBand},

@@ -19,6 +19,7 @@ enum TCtlStyle : unsigned {
   csBand = 512,         // drawn on the band colour (header and button bar)
   csAutoWidth = 1024,   // as wide as its caption needs (the run box)
   csFollows = 2048,     // placed right after the control before it (the user name)
+  csMiddle = 4096,      // one line, vertically centred like a check box's caption
 };
 
 enum TAnchor : unsigned {

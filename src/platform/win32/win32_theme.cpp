@@ -212,6 +212,9 @@ void PaintGroupBox(HDC dc, RECT r, const std::wstring& text, const TPaintState& 
   TEXTMETRICW tm{};
   ::GetTextMetricsW(dc, &tm);
   const int half = tm.tmHeight / 2;
+  // The caption row holds no other control: clear it, so that a shorter caption
+  // leaves nothing of a longer one behind.
+  Fill(dc, RECT{r.left, r.top, r.right, std::min<LONG>(r.bottom, r.top + tm.tmHeight)}, s.back);
   {
     TPen pen(t.line, 1);
     TSelect p(dc, pen.get());

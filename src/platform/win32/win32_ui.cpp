@@ -59,15 +59,9 @@ class TWin32Ui : public IUi {
   }
 
   void ProcessPendingEvents() override {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        // The event loop must still see it.
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        break;
-      }
-      Dispatch(msg);
-    }
+    TWin32Form* form = TWin32Form::Current();
+    if (form != nullptr && !form->IsClosed())
+      ::RedrawWindow(form->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
 
   int ShowMessageBox(THwnd owner, const ustring& text, const ustring& caption, int style) override {

@@ -172,6 +172,7 @@ struct TMemoData {
   IWidgetOwner* owner = nullptr;
   HWND edit = nullptr;
   HWND bar = nullptr;
+  bool syncing = false;  // the edit control's own queries while the bar is brought in step
 };
 
 void PlaceMemoParts(HWND host, const TMemoData& m) {
@@ -210,7 +211,10 @@ LRESULT CALLBACK MemoEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
   const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) return result;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) ::InvalidateRect(::GetParent(hwnd), nullptr, TRUE);
-  if (msg != WM_PAINT && msg != WM_NCHITTEST && msg != WM_SETCURSOR && m->bar != nullptr) SyncMemoBar(hwnd, m->bar);
+  if (m->syncing || m->bar == nullptr || msg == WM_PAINT || msg == WM_NCHITTEST || msg == WM_SETCURSOR) return result;
+  m->syncing = true;
+  SyncMemoBar(hwnd, m->bar);
+  m->syncing = false;
   return result;
 }
 
@@ -228,7 +232,9 @@ LRESULT CALLBACK MemoHostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (m != nullptr && m->edit != nullptr) {
         PlaceMemoParts(hwnd, *m);
+        m->syncing = true;
         SyncMemoBar(m->edit, m->bar);
+        m->syncing = false;
       }
       return 0;
     case WM_ERASEBKGND:
@@ -268,6 +274,7 @@ struct TThemedControl {
   IWidgetOwner* owner = nullptr;
   TCtlKind kind = TCtlKind::CheckBox;
   TLook painted;
+  bool looking = false;  // the control's own queries while reading or drawing its state
 };
 
 std::wstring ComboText(HWND combo, int selection) {
@@ -280,7 +287,8 @@ std::wstring ComboText(HWND combo, int selection) {
   return text;
 }
 
-TLook LookOf(HWND hwnd, const TThemedControl& c) {
+TLook LookOf(HWND hwnd, TThemedControl& c) {
+  c.looking = true;
   TLook look;
   look.enabled = ::IsWindowEnabled(hwnd) != FALSE;
   look.focused = ::GetFocus() == hwnd;
@@ -293,6 +301,7 @@ TLook LookOf(HWND hwnd, const TThemedControl& c) {
     look.text = WindowTextW(hwnd);
     if (c.kind == TCtlKind::CheckBox) look.state = ::SendMessageW(hwnd, BM_GETSTATE, 0, 0);
   }
+  c.looking = false;
   return look;
 }
 
@@ -357,6 +366,7 @@ LRESULT CALLBACK ThemedProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
       break;
   }
   const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+  if (c->looking) return result;
   // The system control draws some state changes at once, outside WM_PAINT:
   // draw over them whenever what the user should see has changed.
   switch (msg) {

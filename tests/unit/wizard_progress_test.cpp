@@ -1,0 +1,173 @@
+// The progress display: the lines that WM_SETUP_TASK messages leave on the
+// Finish and Review pages, fed through the emulated message queue as a worker
+// posts them while the real installation worker is held back.
+#include <gtest/gtest.h>
+
+#include "catalogue/texts.h"
+#include "common/task_msg.h"
+#include "shell/w11_ctx_menu.h"
+#include "support/wizard_env.h"
+
+namespace {
+
+constexpr std::intptr_t Word(int state, int percent) { return state << 8 | percent; }
+constexpr std::intptr_t kAccessDenied = static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80070005u));
+
+// On the Finish page with the installation task started but held.
+class ProgressTest : public WizardTest {
+ protected:
+  void SetUp() override {
+    Start();
+    GoToPrepare();
+    GoToReviewAndFinishPreparation();
+    ASSERT_EQ(Code(), cStaSettingsOk);
+    sim.HoldThreads();
+    Click(idBtFrNext);
+    ASSERT_EQ(Code(), cStaInstRuns);
+  }
+  std::vector<ustring> Progress() { return Lines(idMmFiProg); }
+};
+
+// A new installation on Windows 11 replacing an older context-menu package:
+// step lines, the package lines rewritten in place, the verdict and the hints.
+TEST_F(ProgressTest, NewInstallationOnWindows11) {
+  Feed(2, 48, 1);
+  Feed(2, 39, 1);
+  Feed(2, 40, 1);
+  Feed(2, 41, 1);
+  Feed(2, 42, 0, Word(1, 0));
+  EXPECT_EQ(Progress().back(), u"Uninstalling old version of context menu entries - queued ... can take 1-2 minutes!");
+  Feed(2, 42, 0, Word(2, 30));
+  Feed(2, 42, 0, Word(2, 100));
+  Feed(2, 43, 0, Word(1, 0));
+  EXPECT_EQ(Progress().back(), u"Installing context menu entries - queued ... ");
+  Feed(2, 43, 0, Word(2, 55));
+  Feed(2, 43, 0, Word(2, 100));
+  Feed(2, 44, 2, 0);
+  Feed(2, 49, 1, 45);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{
+                            u"Installing files ... OK",
+                            u"Registering application ... OK",
+                            u"Creating shortcuts ... OK",
+                            u"Uninstalling old version of context menu entries - processing ... 100 %",
+                            u"Installing context menu entries - processing ... 100 %",
+                            u"Installation of context menu entries: Completed",
+                            u"",
+                            u"Installation completed successfully.",
+                            u"",
+                            u"Hints regarding Windows 11 context menu:",
+                            cTxFiW11Hint[cLangEnglish],
+                        }));
+  EXPECT_EQ(Code(), cStaInstallOk);
+  EXPECT_TRUE(Wizard().Status().stW11Nfo);
+  EXPECT_TRUE(Enabled(idBtFrNext));
+  EXPECT_TRUE(Enabled(idCkFiExec));
+}
+
+// State 2 with more than 100 % shows the state word without a number.
+TEST_F(ProgressTest, PercentAbove100IsNotShown) {
+  Feed(2, 43, 0, Word(2, 101));
+  EXPECT_EQ(Progress(), std::vector<ustring>{u"Installing context menu entries - processing ... "});
+  Feed(2, 43, 0, Word(0, 50));
+  EXPECT_EQ(Progress(), std::vector<ustring>{u"Installing context menu entries -  ... "});
+}
+
+// A negative code without a final state is a general error with the code and
+// the system's text (its full stop and line break dropped), all in one line.
+TEST_F(ProgressTest, GeneralErrorWithSystemText) {
+  Feed(2, 44, 0, kAccessDenied);
+  EXPECT_EQ(Progress(),
+            std::vector<ustring>{u"Installation of context menu entries: General error (0x80070005: Access is denied)"});
+  EXPECT_FALSE(Wizard().Status().stW11Nfo);
+  Feed(2, 44, 4, kAccessDenied);
+  EXPECT_EQ(Progress().back(), u"Installation of context menu entries: Error (0x80070005: Access is denied)");
+  EXPECT_EQ(Progress().size(), 1u);
+}
+
+// An already registered package writes no line but still brings the hints
+// at the end of a new installation.
+TEST_F(ProgressTest, PackagePresentShowsNoLineButHints) {
+  Feed(2, 39, 1);
+  Feed(2, 44, 2, cPkgPresent);
+  EXPECT_EQ(Progress(), std::vector<ustring>{u"Installing files ... OK"});
+  EXPECT_TRUE(Wizard().Status().stW11Nfo);
+  Feed(2, 49, 1, 45);
+  EXPECT_EQ(Progress().size(), 6u);
+  EXPECT_EQ(Progress()[4], u"Hints regarding Windows 11 context menu:");
+}
+
+// Phases outside the protocol show "Unknown StatCode: 0x" and the phase.
+TEST_F(ProgressTest, UnknownPhases) {
+  Feed(2, 47, 1);
+  Feed(1, 27, 0);
+  Feed(2, 0, 0);
+  Feed(2, 50, 0);
+  Feed(2, 255, 0);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{u"Unknown StatCode: 0x2F", u"Unknown StatCode: 0x1B",
+                                              u"Unknown StatCode: 0x00", u"Unknown StatCode: 0x32",
+                                              u"Unknown StatCode: 0xFF"}));
+}
+
+// Messages that change nothing: another task id, a step of task 1, the start
+// of task 2, statuses beyond the tables.
+TEST_F(ProgressTest, IgnoredMessages) {
+  Feed(3, 39, 1);
+  Feed(0, 49, 1, 45);
+  Feed(1, 38, 2);
+  Feed(2, 48, 1);
+  Feed(2, 39, 4);
+  Feed(2, 44, 5, kAccessDenied);
+  Feed(2, 42, 5, Word(1, 0));
+  EXPECT_TRUE(Progress().empty());
+  EXPECT_EQ(Code(), cStaInstRuns);
+  EXPECT_EQ(Lines(idMmReview).back(), u"All settings OK.");
+}
+
+// A failed step, then the failure verdict; the run box stays disabled.
+TEST_F(ProgressTest, FailedStep) {
+  Feed(2, 39, 2);
+  Feed(2, 49, 1, 39);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{u"Installing files ... Failed", u"", u"Installation failed."}));
+  EXPECT_EQ(Code(), cStaInstallFailed);
+  EXPECT_FALSE(Enabled(idCkFiExec));
+  EXPECT_TRUE(Enabled(idBtFrNext));
+}
+
+// A task that raised: the unexpected error and then the failure verdict.
+TEST_F(ProgressTest, RaisedInstallation) {
+  Feed(2, 49, 3, 255);
+  EXPECT_EQ(Progress(),
+            (std::vector<ustring>{u"", u"Unexpected error occured", u"", u"Installation failed."}));
+  EXPECT_EQ(Code(), cStaInstallFailed);
+}
+
+// An update never shows the Windows 11 hints.
+TEST_F(WizardTest, UpdateShowsNoHints) {
+  PutEarlierInstallation(false);
+  Start();
+  GoToPrepare();
+  GoToReviewAndFinishPreparation();
+  ASSERT_EQ(Code(), cStaSettingsOk);
+  sim.HoldThreads();
+  Click(idBtFrNext);
+  Feed(2, 44, 2, 0);
+  Feed(2, 49, 1, 45);
+  EXPECT_EQ(Lines(idMmFiProg), (std::vector<ustring>{u"Installation of context menu entries: Completed", u"",
+                                                       u"Installation completed successfully."}));
+}
+
+// The preparation raising: "Unexpected error occured" on Review, Install stays off.
+TEST_F(WizardTest, RaisedPreparation) {
+  Start();
+  GoToPrepare();
+  sim.HoldThreads();
+  Click(idBtFrNext);
+  Feed(1, 48, 1);
+  Feed(1, 49, 3, 255);
+  EXPECT_EQ(Code(), cStaUnexpected);
+  EXPECT_EQ(Lines(idMmReview).back(), u"Unexpected error occured");
+  EXPECT_FALSE(Enabled(idBtFrNext));
+  EXPECT_TRUE(Enabled(idBtFrBack));
+}
+
+}  // namespace
