@@ -12,11 +12,13 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <vector>
 
 #include "catalogue/payload_files.h"
 #include "common/utils.h"
 #include "engine/install_task.h"
 #include "engine/payload_store.h"
+#include "engine/prepare_task.h"
 #include "shell/w11_ctx_menu.h"
 #include "shell/w11_msix.h"
 #include "shell/win_shl_to.h"
@@ -206,6 +208,65 @@ TEST_F(WineInstall, NewInstallation) {
   std::int32_t code = -1;
   EXPECT_EQ(InstallW11ContextMenu(0, ns, code), 0);
   EXPECT_EQ(code, 0);
+}
+
+// The preparation removes the folder it created; an update over a product
+// file that another process holds open (sharing only reading and deletion,
+// like a running program) moves it aside for deletion at restart and writes
+// the new file under its name, replacing the other files in place.
+TEST_F(WineInstall, PrepareThenUpdateOverFileInUse) {
+  TNewSetup ns;
+  ns.nsEulAgr = true;
+  ns.nsInsTyp = cInsTypNew;
+  ns.nsInsLoc = folder_;
+  ns.nsTotSiz = CheckPayload();
+  ASSERT_EQ(PrepareTask(ns), 37);
+  EXPECT_EQ(::GetFileAttributesW(W(folder_)), INVALID_FILE_ATTRIBUTES);
+
+  ASSERT_EQ(InstallTask(0, ns), 45);
+  const ustring main = folder_ + u"Corvalin.exe";
+  const ustring manual = folder_ + u"Corvalin_de.pdf";
+  // Old contents that tell the old files from the new ones.
+  for (const ustring& path : {main, manual}) {
+    HANDLE file = ::CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, "old", 3, &written, nullptr);
+    ::CloseHandle(file);
+  }
+  HANDLE held = ::CreateFileW(W(main), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  ns.nsInsTyp = cInsTypUpdate;
+  EXPECT_EQ(PrepareTask(ns), 36) << "present and replaceable, replacing not yet allowed";
+  ns.nsCanOvr = true;
+  EXPECT_EQ(InstallTask(0, ns), 45);
+
+  ::CloseHandle(held);
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  for (const ustring& path : {main, manual}) {
+    ASSERT_TRUE(::GetFileAttributesExW(W(path), GetFileExInfoStandard, &info)) << ToUtf8(path);
+    EXPECT_GT(info.nFileSizeLow, 3u) << ToUtf8(path) << " is new";
+  }
+  // The held file now carries a temporary name in the same folder ...
+  std::vector<ustring> temps;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(W(folder_ + u"*.tmp"), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      temps.push_back(U(data.cFileName));
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+  }
+  ASSERT_EQ(temps.size(), 1u);
+  ASSERT_TRUE(::GetFileAttributesExW(W(folder_ + temps[0]), GetFileExInfoStandard, &info));
+  EXPECT_EQ(info.nFileSizeLow, 3u) << "the old main program";
+  // ... and is listed for deletion at restart.
+  const TValueRead pending =
+      ReadValue(u"SYSTEM\\CurrentControlSet\\Control\\Session Manager", u"PendingFileRenameOperations");
+  const ustring list(reinterpret_cast<const char16_t*>(pending.bytes.data()), pending.bytes.size() / 2);
+  EXPECT_NE(LowerAscii(list).find(LowerAscii(folder_.substr(2) + temps[0])), ustring::npos);
 }
 
 }  // namespace
