@@ -181,3 +181,54 @@ INSTANTIATE_TEST_SUITE_P(DpiAndLanguage, LayoutAtDpi,
                          });
 
 }  // namespace
+
+namespace {
+
+// Visible scroll bars of the window (its direct children of the bar class).
+int VisibleScrollBars(HWND form) {
+  int count = 0;
+  for (HWND c = ::GetWindow(form, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[64] = {};
+    ::GetClassNameW(c, cls, 64);
+    if (std::wstring(cls) == L"CorvalinSetupScrollBar" && ::IsWindowVisible(c)) ++count;
+  }
+  return count;
+}
+
+// A window made smaller than the pages need scrolls its content instead of
+// squeezing it; at the design size and above there is nothing to scroll, and
+// a larger window gives the memos the room.
+TEST(LayoutScroll, SmallWindowScrollsLargeWindowGrows) {
+  auto view = CreateWin32SetupForm(96);
+  auto* form = static_cast<TWin32Form*>(view.get());
+  ::ShowWindow(form->hwnd(), SW_SHOWNA);
+  auto resize = [&](int w, int h) {
+    RECT r{0, 0, w, h};
+    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongW(form->hwnd(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongW(form->hwnd(), GWL_EXSTYLE)));
+    ::SetWindowPos(form->hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  auto size = [&](TCtlId id) {
+    RECT r;
+    ::GetWindowRect(form->OuterWindow(id), &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
+  form->SizeToDesign();
+  EXPECT_EQ(VisibleScrollBars(form->hwnd()), 0);
+  const SIZE memo = size(idMmLicens);
+  resize(500, 300);
+  EXPECT_EQ(VisibleScrollBars(form->hwnd()), 2);
+  EXPECT_EQ(size(idScrlSetu).cx, cContentMinWidth);
+  EXPECT_EQ(size(idScrlSetu).cy, cContentMinHeight);
+  EXPECT_EQ(size(idMmLicens).cx, memo.cx);
+  resize(800, 500);
+  EXPECT_EQ(VisibleScrollBars(form->hwnd()), 0);
+  EXPECT_EQ(size(idMmLicens).cx, memo.cx + 176);
+  EXPECT_EQ(size(idMmLicens).cy, memo.cy + 100);
+  RECT next, bar;
+  ::GetWindowRect(form->OuterWindow(idBtFrNext), &next);
+  ::GetWindowRect(form->OuterWindow(idPaMaiCtl), &bar);
+  EXPECT_EQ(bar.right - next.right, 8);
+}
+
+}  // namespace
