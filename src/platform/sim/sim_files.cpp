@@ -96,8 +96,12 @@ const fs::path& TSimPlatform::TState::Root() {
   std::error_code ec;
   // Memory-backed where the host has it: folders on some disks take
   // milliseconds each to remove, and every test makes a sandbox.
+#ifdef _WIN32
+  const fs::path temp = fs::temp_directory_path(ec);
+#else
   fs::path temp = "/dev/shm";
   if (!fs::is_directory(temp, ec)) temp = fs::temp_directory_path(ec);
+#endif
   for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
     const fs::path candidate = temp / ("corvalin-sim-" + std::to_string(random()) + std::to_string(attempt));
     if (fs::create_directory(candidate, ec)) root = candidate;

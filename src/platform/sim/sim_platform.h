@@ -152,7 +152,8 @@ class TSimPlatform : public IPlatform {
   // fails that call and every later one.
   // The code is the operation's own kind of result: a Win32 error, an HRESULT bit
   // pattern for the COM and shell-folder calls, the instance value for
-  // ShellExecuteW; operations that answer with a Boolean just fail.
+  // ShellExecuteW; operations that answer with a Boolean or a count just fail
+  // (false, 0). A failed call changes nothing.
   void FailCall(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
   void FailFrom(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
   void ClearFaults();
