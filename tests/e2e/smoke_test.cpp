@@ -15,7 +15,7 @@ TEST(Smoke, StartsShowsTitleAndExitsWithCodeZeroOnClose) {
   ASSERT_FALSE(exe.empty()) << "CORVALIN_SETUP_EXE is not set";
   e2e::TSetupProcess setup;
   ASSERT_TRUE(setup.Start(exe)) << "cannot start " << e2e::Narrow(exe);
-  HWND window = setup.WaitForWindow(60s);
+  HWND window = setup.WaitForWindow(180s);
   ASSERT_NE(window, nullptr) << "no wizard window appeared";
   EXPECT_EQ(e2e::WindowText(window), L"Setup - Corvalin");
   EXPECT_EQ(e2e::ControlText(window, idLbTitle), L"Corvalin 10.01.10001 x64 KQ");

@@ -16,7 +16,7 @@ TWizardSession::TWizardSession(const std::wstring& exe) {
     ADD_FAILURE() << "cannot start " << Narrow(exe);
     return;
   }
-  window_ = process_.WaitForWindow(60s);
+  window_ = process_.WaitForWindow(180s);
   if (window_ == nullptr) ADD_FAILURE() << "no wizard window appeared";
 }
 
