@@ -339,6 +339,17 @@ TEST_F(Scenario, ProductFilesPresent) {
 TEST_F(Scenario, ReadOnlyProductFile) {
   PlaceUserFile();
   PlaceProductFile(L"cvlncmdc.exe", true);
+  // Windows refuses write access to a read-only file with error 5. Wine keeps
+  // the attribute as missing Unix write permission, which a root user passes:
+  // there the open succeeds and the setup cannot see the file as unwritable.
+  // The emulated backend covers that path (the preparation's read-only test).
+  const std::wstring path = InstallFolder() + L"\\cvlncmdc.exe";
+  HANDLE probe = ::CreateFileW(path.c_str(), FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(probe);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    GTEST_SKIP() << "this Wine opened a read-only file for writing (running as root); see the emulated test";
+  }
   TWizardSession s;
   ASSERT_TRUE(s.ok());
   s.GoToReview(false);
