@@ -68,7 +68,7 @@ class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
     HWND h = Window(id);
     RECT client;
     ::GetClientRect(h, &client);
-    const TCtlSpec* spec = LayoutOf(id);
+    const TCtlSpec* entry = LayoutOf(id);
     int room = client.right;
     int wrap = 0;
     switch (KindOf(id)) {
@@ -77,7 +77,7 @@ class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
       case TCtlKind::Group: room -= 2 * Scale(8) + 2 * Scale(4); break;
       case TCtlKind::ComboBox: room -= Scale(22) + Scale(6); break;
       default:
-        if (spec != nullptr && (spec->style & csWrap)) wrap = client.right;
+        if (entry != nullptr && (entry->style & csWrap)) wrap = client.right;
         break;
     }
     const SIZE need = Need(h, text, wrap);

@@ -31,7 +31,7 @@ void RegisterFormClass() {
 
 TWin32Form* current = nullptr;
 
-bool IsTitle(const TCtlSpec* spec) { return spec != nullptr && (spec->style & (csTitle | csBigTitle)) != 0; }
+bool IsTitle(const TCtlSpec* entry) { return entry != nullptr && (entry->style & (csTitle | csBigTitle)) != 0; }
 
 }  // namespace
 
@@ -176,30 +176,30 @@ TWin32Form::~TWin32Form() {
 void TWin32Form::CreateControls() {
   HINSTANCE inst = ::GetModuleHandleW(nullptr);
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& spec = cLayout[i];
-    const HWND parent = spec.parent == 0 ? hwnd_ : controls_.at(spec.parent)->hwnd();
-    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
-    const TCtlKind kind = KindOf(spec.id);
+    const TCtlSpec& entry = cLayout[i];
+    const HWND parent = entry.parent == 0 ? hwnd_ : controls_.at(entry.parent)->hwnd();
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id));
+    const TCtlKind kind = KindOf(entry.id);
     HWND h = nullptr;
     HWND outer = nullptr;
     switch (kind) {
       case TCtlKind::Panel:
       case TCtlKind::Image:
-        h = CreatePanel(parent, spec.id, this, WS_VISIBLE);
+        h = CreatePanel(parent, entry.id, this, WS_VISIBLE);
         break;
       case TCtlKind::Frame:
         // Page frames start hidden; the wizard shows one at a time.
-        h = CreatePanel(parent, spec.id, this, 0);
+        h = CreatePanel(parent, entry.id, this, 0);
         break;
       case TCtlKind::Memo:
-        outer = CreateMemo(parent, spec.id, this, h);
+        outer = CreateMemo(parent, entry.id, this, h);
         break;
       case TCtlKind::Label: {
         DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
-        style |= (spec.style & csRight) ? SS_RIGHT : (spec.style & csCenter) ? SS_CENTER : SS_LEFT;
-        if (spec.style & (csBigTitle | csMiddle)) style |= SS_CENTERIMAGE;
-        if (spec.style & csPathEllipsis) style |= SS_PATHELLIPSIS | SS_CENTERIMAGE;
-        else if (!(spec.style & csWrap) && !(spec.style & csBigTitle)) style |= SS_ENDELLIPSIS;
+        style |= (entry.style & csRight) ? SS_RIGHT : (entry.style & csCenter) ? SS_CENTER : SS_LEFT;
+        if (entry.style & (csBigTitle | csMiddle)) style |= SS_CENTERIMAGE;
+        if (entry.style & csPathEllipsis) style |= SS_PATHELLIPSIS | SS_CENTERIMAGE;
+        else if (!(entry.style & csWrap) && !(entry.style & csBigTitle)) style |= SS_ENDELLIPSIS;
         h = ::CreateWindowExW(0, L"STATIC", L"", style, 0, 0, 0, 0, parent, menu, inst, nullptr);
         break;
       }
@@ -225,8 +225,8 @@ void TWin32Form::CreateControls() {
         ThemeSystemControl(h, kind, this);
         break;
     }
-    controls_[spec.id] = std::make_unique<TWin32Control>(*this, spec.id, h);
-    outer_[spec.id] = outer != nullptr ? outer : h;
+    controls_[entry.id] = std::make_unique<TWin32Control>(*this, entry.id, h);
+    outer_[entry.id] = outer != nullptr ? outer : h;
   }
   vBar_ = CreateScrollBar(hwnd_, true, [this](int position) {
     scrollY_ = position;
@@ -254,16 +254,16 @@ void TWin32Form::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   fonts_.Create(dpi);
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& spec = cLayout[i];
-    HWND h = controls_.at(spec.id)->hwnd();
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(spec.style)), FALSE);
-    if (KindOf(spec.id) == TCtlKind::Memo) {
+    const TCtlSpec& entry = cLayout[i];
+    HWND h = controls_.at(entry.id)->hwnd();
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(entry.style)), FALSE);
+    if (KindOf(entry.id) == TCtlKind::Memo) {
       const int margin = ::MulDiv(2, static_cast<int>(dpi), 96);
       ::SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     }
-    if (KindOf(spec.id) == TCtlKind::ComboBox) {
+    if (KindOf(entry.id) == TCtlKind::ComboBox) {
       const int item = ::MulDiv(20, static_cast<int>(dpi), 96);
-      ::SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ::MulDiv(spec.h - 6, static_cast<int>(dpi), 96));
+      ::SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ::MulDiv(entry.h - 6, static_cast<int>(dpi), 96));
       ::SendMessageW(h, CB_SETITEMHEIGHT, 0, item);
     }
   }
@@ -301,34 +301,34 @@ void TWin32Form::Layout() {
   std::map<int, POINT> origin;  // design position of each control in the scroll box
   HWND previous = nullptr;
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& spec = cLayout[i];
+    const TCtlSpec& entry = cLayout[i];
     // Scaling the edges in window coordinates, not sizes or offsets, keeps
     // neighbours and nested controls from overlapping by rounding.
-    const POINT base = spec.parent == 0 ? POINT{0, 0} : origin.at(spec.parent);
-    const POINT at{base.x + spec.x, base.y + spec.y};
-    origin[spec.id] = at;
+    const POINT base = entry.parent == 0 ? POINT{0, 0} : origin.at(entry.parent);
+    const POINT at{base.x + entry.x, base.y + entry.y};
+    origin[entry.id] = at;
     int x = scale(at.x) - scale(base.x), y = scale(at.y) - scale(base.y);
-    int w = scale(at.x + spec.w) - scale(at.x), h = scale(at.y + spec.h) - scale(at.y);
+    int w = scale(at.x + entry.w) - scale(at.x), h = scale(at.y + entry.h) - scale(at.y);
     const SIZE designSize{w, h};
-    if (spec.id == idScrlSetu) {
+    if (entry.id == idScrlSetu) {
       x = -scrollX_;
       y = -scrollY_;
       w = contentW;
       h = contentH;
     } else {
-      const SIZE pa = actual.at(spec.parent), pd = design.at(spec.parent);
+      const SIZE pa = actual.at(entry.parent), pd = design.at(entry.parent);
       const int dx = pa.cx - pd.cx, dy = pa.cy - pd.cy;
-      if (spec.anchors & anMoveX) x += dx;
-      if (spec.anchors & anGrowW) w += dx;
-      if (spec.anchors & anMoveY) y += dy;
-      if (spec.anchors & anGrowH) h += dy;
+      if (entry.anchors & anMoveX) x += dx;
+      if (entry.anchors & anGrowW) w += dx;
+      if (entry.anchors & anMoveY) y += dy;
+      if (entry.anchors & anGrowH) h += dy;
     }
-    HWND outer = outer_.at(spec.id);
-    HWND inner = controls_.at(spec.id)->hwnd();
-    if (spec.style & csAutoWidth) {
+    HWND outer = outer_.at(entry.id);
+    HWND inner = controls_.at(entry.id)->hwnd();
+    if (entry.style & csAutoWidth) {
       // As wide as the box and its caption.
       HDC dc = ::GetDC(inner);
-      HGDIOBJ old = ::SelectObject(dc, fonts_.For(spec.style));
+      HGDIOBJ old = ::SelectObject(dc, fonts_.For(entry.style));
       const std::wstring text = WindowTextW(inner);
       SIZE size{0, 0};
       ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -336,7 +336,7 @@ void TWin32Form::Layout() {
       ::ReleaseDC(inner, dc);
       w = scale(cCheckGlyph + cCheckGap) + size.cx + scale(4);
     }
-    if ((spec.style & csFollows) && previous != nullptr) {
+    if ((entry.style & csFollows) && previous != nullptr) {
       RECT prev;
       ::GetWindowRect(previous, &prev);
       ::MapWindowPoints(nullptr, ::GetParent(previous), reinterpret_cast<POINT*>(&prev), 2);
@@ -345,10 +345,10 @@ void TWin32Form::Layout() {
       w = std::max(0, right - x);
     }
     int height = h;
-    if (KindOf(spec.id) == TCtlKind::ComboBox) height = h + scale(20) * 4 + scale(4);  // the dropped list
+    if (KindOf(entry.id) == TCtlKind::ComboBox) height = h + scale(20) * 4 + scale(4);  // the dropped list
     ::MoveWindow(outer, x, y, w, height, TRUE);
-    actual[spec.id] = SIZE{w, h};
-    design[spec.id] = designSize;
+    actual[entry.id] = SIZE{w, h};
+    design[entry.id] = designSize;
     previous = outer;
   }
 }
@@ -429,8 +429,8 @@ void TWin32Form::Guarded(const std::function<void()>& handler) {
 }
 
 void TWin32Form::CaptionChanged(TCtlId id) {
-  const TCtlSpec* spec = LayoutOf(id);
-  if (spec != nullptr && (spec->style & csAutoWidth)) Layout();
+  const TCtlSpec* entry = LayoutOf(id);
+  if (entry != nullptr && (entry->style & csAutoWidth)) Layout();
   // Shortcut letters follow the captions of what is shown.
   if (cues_) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -574,8 +574,8 @@ bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || KindOf(id) == TCtlKind::Memo;
       COLORREF fore = t.text, back = field ? t.edit : Background(control);
       if (!field) {
-        const TCtlSpec* spec = LayoutOf(id);
-        if (IsTitle(spec)) fore = t.accent;
+        const TCtlSpec* entry = LayoutOf(id);
+        if (IsTitle(entry)) fore = t.accent;
         else if (id == idLbSuVers) fore = t.dimText;
         if (!::IsWindowEnabled(control)) fore = t.disabledText;
       }
@@ -592,8 +592,8 @@ bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 COLORREF TWin32Form::Background(HWND window) {
   for (HWND h = window; h != nullptr && h != hwnd_; h = ::GetParent(h)) {
-    const TCtlSpec* spec = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
-    if (spec != nullptr) return (spec->style & csBand) ? Theme().band : Theme().page;
+    const TCtlSpec* entry = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
+    if (entry != nullptr) return (entry->style & csBand) ? Theme().band : Theme().page;
   }
   return Theme().page;
 }
