@@ -53,7 +53,6 @@ class TfmSetup {
 
   const TSuStatus& Status() const { return fmStatus; }
   const TNewSetup& NewSetup() const { return fmNewSet; }
-  IFormView& View() { return view_; }
 
  private:
   // controller

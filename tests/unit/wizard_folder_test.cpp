@@ -91,3 +91,21 @@ TEST_F(WizardTest, CallbackIgnoresOtherNotices) {
 }
 
 }  // namespace
+
+namespace {
+
+// Choosing the folder already shown changes nothing and leaves the page as it
+// was (the focus stays on Change); another folder re-evaluates it (the focus
+// goes to the enabled Next, as after any move forward).
+TEST_F(WizardTest, SameFolderIsNoChange) {
+  Start();
+  GoToPrepare();
+  Ui().chooserScript = {TChooserScript::Folder, u"C:\\Program Files\\Tools"};
+  Click(idBtPpFold);
+  EXPECT_EQ(Form().FocusedId(), idBtFrNext);
+  Click(idBtPpFold);
+  EXPECT_EQ(Caption(idLbPpFold), u"C:\\Program Files\\Tools");
+  EXPECT_EQ(Form().FocusedId(), idBtPpFold);
+}
+
+}  // namespace

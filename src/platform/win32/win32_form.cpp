@@ -154,7 +154,6 @@ TWin32Form::TWin32Form(UINT forcedDpi) : forcedDpi_(forcedDpi) {
   ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
   dpi_ = forcedDpi_ != 0 ? forcedDpi_ : WindowDpi(hwnd_);
-  fonts_.Create(dpi_);
   CreateControls();
   ApplyDpi(dpi_);
   current = this;
@@ -252,11 +251,14 @@ TWin32Control* TWin32Form::ControlOf(HWND hwnd) {
 
 void TWin32Form::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  fonts_.Create(dpi);
+  auto fonts = std::make_unique<TThemeFonts>();
+  fonts->Create(dpi);
+  // The controls take the new fonts before the old ones are deleted.
+  std::swap(fonts_, fonts);
   for (int i = 0; i < cLayoutCount; ++i) {
     const TCtlSpec& entry = cLayout[i];
     HWND h = controls_.at(entry.id)->hwnd();
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(entry.style)), FALSE);
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->For(entry.style)), FALSE);
     if (KindOf(entry.id) == TCtlKind::Memo) {
       const int margin = ::MulDiv(2, static_cast<int>(dpi), 96);
       ::SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
@@ -328,7 +330,7 @@ void TWin32Form::Layout() {
     if (entry.style & csAutoWidth) {
       // As wide as the box and its caption.
       HDC dc = ::GetDC(inner);
-      HGDIOBJ old = ::SelectObject(dc, fonts_.For(entry.style));
+      HGDIOBJ old = ::SelectObject(dc, fonts_->For(entry.style));
       const std::wstring text = WindowTextW(inner);
       SIZE size{0, 0};
       ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -530,7 +532,7 @@ bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      HGDIOBJ old = ::SelectObject(item->hDC, fonts_.Normal());
+      HGDIOBJ old = ::SelectObject(item->hDC, fonts_->Normal());
       if (item->CtlType == ODT_BUTTON) {
         TPaintState s;
         s.enabled = (item->itemState & ODS_DISABLED) == 0;

@@ -128,7 +128,8 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
   std::uint32_t iconId_ = 0;
   HBITMAP logo_ = nullptr;
-  TThemeFonts fonts_;
+  // The fonts in use; a new DPI gets a new set before the old one is released.
+  std::unique_ptr<TThemeFonts> fonts_ = std::make_unique<TThemeFonts>();
   std::map<int, std::unique_ptr<TWin32Control>> controls_;
   std::map<int, HWND> outer_;
 };
