@@ -68,7 +68,7 @@ class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
     HWND h = Window(id);
     RECT client;
     ::GetClientRect(h, &client);
-    const TCtlSpec* entry = LayoutOf(id);
+    const TLayoutEntry* entry = LayoutOf(id);
     int room = client.right;
     int wrap = 0;
     switch (KindOf(id)) {

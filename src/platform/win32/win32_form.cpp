@@ -31,7 +31,7 @@ void RegisterFormClass() {
 
 TWin32Form* current = nullptr;
 
-bool IsTitle(const TCtlSpec* entry) { return entry != nullptr && (entry->style & (csTitle | csBigTitle)) != 0; }
+bool IsTitle(const TLayoutEntry* entry) { return entry != nullptr && (entry->style & (csTitle | csBigTitle)) != 0; }
 
 }  // namespace
 
@@ -175,7 +175,7 @@ TWin32Form::~TWin32Form() {
 void TWin32Form::CreateControls() {
   HINSTANCE inst = ::GetModuleHandleW(nullptr);
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& entry = cLayout[i];
+    const TLayoutEntry& entry = cLayout[i];
     const HWND parent = entry.parent == 0 ? hwnd_ : controls_.at(entry.parent)->hwnd();
     const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id));
     const TCtlKind kind = KindOf(entry.id);
@@ -256,7 +256,7 @@ void TWin32Form::ApplyDpi(UINT dpi) {
   // The controls take the new fonts before the old ones are deleted.
   std::swap(fonts_, fonts);
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& entry = cLayout[i];
+    const TLayoutEntry& entry = cLayout[i];
     HWND h = controls_.at(entry.id)->hwnd();
     ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->For(entry.style)), FALSE);
     if (KindOf(entry.id) == TCtlKind::Memo) {
@@ -303,7 +303,7 @@ void TWin32Form::Layout() {
   std::map<int, POINT> origin;  // design position of each control in the scroll box
   HWND previous = nullptr;
   for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlSpec& entry = cLayout[i];
+    const TLayoutEntry& entry = cLayout[i];
     // Scaling the edges in window coordinates, not sizes or offsets, keeps
     // neighbours and nested controls from overlapping by rounding.
     const POINT base = entry.parent == 0 ? POINT{0, 0} : origin.at(entry.parent);
@@ -431,7 +431,7 @@ void TWin32Form::Guarded(const std::function<void()>& handler) {
 }
 
 void TWin32Form::CaptionChanged(TCtlId id) {
-  const TCtlSpec* entry = LayoutOf(id);
+  const TLayoutEntry* entry = LayoutOf(id);
   if (entry != nullptr && (entry->style & csAutoWidth)) Layout();
   // Shortcut letters follow the captions of what is shown.
   if (cues_) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -576,7 +576,7 @@ bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || KindOf(id) == TCtlKind::Memo;
       COLORREF fore = t.text, back = field ? t.edit : Background(control);
       if (!field) {
-        const TCtlSpec* entry = LayoutOf(id);
+        const TLayoutEntry* entry = LayoutOf(id);
         if (IsTitle(entry)) fore = t.accent;
         else if (id == idLbSuVers) fore = t.dimText;
         if (!::IsWindowEnabled(control)) fore = t.disabledText;
@@ -594,7 +594,7 @@ bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 COLORREF TWin32Form::Background(HWND window) {
   for (HWND h = window; h != nullptr && h != hwnd_; h = ::GetParent(h)) {
-    const TCtlSpec* entry = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
+    const TLayoutEntry* entry = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
     if (entry != nullptr) return (entry->style & csBand) ? Theme().band : Theme().page;
   }
   return Theme().page;

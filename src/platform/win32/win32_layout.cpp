@@ -9,7 +9,7 @@ constexpr unsigned cFill = anGrowW | anGrowH;
 
 // Order is creation order, which is also the Tab order: reading order per
 // page, then the button bar from left to right.
-const TCtlSpec cLayout[] = {
+const TLayoutEntry cLayout[] = {
     {idScrlSetu, cForm, 0, 0, 624, 400, cFill, csNone},
     {idPaMaiTop, idScrlSetu, 0, 0, 624, 62, anGrowW, csBand},
     {idPnApLogo, idPaMaiTop, 8, 7, 48, 48, anNone, csBand},
@@ -79,7 +79,7 @@ const TCtlSpec cLayout[] = {
 };
 const int cLayoutCount = static_cast<int>(sizeof cLayout / sizeof cLayout[0]);
 
-const TCtlSpec* LayoutOf(TCtlId id) {
+const TLayoutEntry* LayoutOf(TCtlId id) {
   for (int i = 0; i < cLayoutCount; ++i)
     if (cLayout[i].id == id) return &cLayout[i];
   return nullptr;

@@ -30,7 +30,7 @@ enum TAnchor : unsigned {
   anMoveY = 8,  // keeps its distance to the parent's bottom edge
 };
 
-struct TCtlSpec {
+struct TLayoutEntry {
   TCtlId id;
   TCtlId parent;  // 0 = the form's client area
   int x, y, w, h;
@@ -38,11 +38,11 @@ struct TCtlSpec {
   unsigned style;
 };
 
-extern const TCtlSpec cLayout[];
+extern const TLayoutEntry cLayout[];
 extern const int cLayoutCount;
 
 // The layout entry of a control; nullptr for an id without one.
-const TCtlSpec* LayoutOf(TCtlId id);
+const TLayoutEntry* LayoutOf(TCtlId id);
 
 // Client area of a new window, and the smallest content the scroll box shows
 // without scrolling: the pages' texts need the design size.
