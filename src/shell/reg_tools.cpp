@@ -59,15 +59,18 @@ bool ReadString(THKey key, const ustring& name, ustring& value) {
   value.clear();
   std::uint32_t type = 0, size = 0;
   if (Os().RegQueryValueExW(key, name, &type, nullptr, &size) != cErrSuccess || type != cRegSz) return false;
-  // One unit more than the data can fill: the text ends even when the stored
-  // data has no NUL of its own.
+  // One unit more than the data can fill, so that even data without a NUL of
+  // its own ends in one. (An odd byte count half-fills that spare unit; the
+  // text is therefore also bounded by the buffer below.)
   std::vector<char16_t> text(size / 2 + 1, u'\0');
   std::uint32_t read = size;
   // The registry's UTF-16 is little-endian, as are all targets of this program.
   if (Os().RegQueryValueExW(key, name, &type, reinterpret_cast<std::uint8_t*>(text.data()), &read) != cErrSuccess ||
       type != cRegSz)
     return false;
-  value = text.data();
+  std::size_t length = 0;
+  while (length < text.size() && text[length] != u'\0') ++length;
+  value.assign(text.data(), length);
   return true;
 }
 
