@@ -17,7 +17,8 @@ if(TARGET unit_tests AND TARGET payload_records)
     get_filename_component(setup_exe ${CORVALIN_SETUP_EXE} ABSOLUTE)
     set(setup_exe "${host_prefix}${setup_exe}")
   endif()
-  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/unit/payload_build_test.cpp PROPERTIES COMPILE_DEFINITIONS
+  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/unit/payload_build_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/unit/payload_scan_test.cpp PROPERTIES COMPILE_DEFINITIONS
     "CORVALIN_PAYLOAD_SOURCE_DIR=\"${host_prefix}${PAYLOAD_SOURCE_DIR}\";CORVALIN_PAYLOAD_RECORDS_DIR=\"${host_prefix}${PAYLOAD_RECORDS_DIR}\";CORVALIN_SETUP_EXE=\"${setup_exe}\"")
   add_dependencies(unit_tests payload_records)
   if(WIN32)

@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "engine/crc32.h"
@@ -47,10 +48,16 @@ class TRawInflater {
   bool ok_ = false;
 };
 
+// Output slice between two looks at the abandon flag: small enough that a
+// scan thread lets go of a large record within a millisecond or two once
+// another record has failed, large enough to cost nothing measurable.
+constexpr std::uint32_t cAbandonSlice = 1u << 20;
+
 // Feeds body[0, min(size, cmpSiz)) and then zeros up to cmpSiz bytes in all,
-// and takes out orgSiz bytes into out; true when all of them came out.
+// and takes out orgSiz bytes into out; true when all of them came out. Gives
+// up (false) as soon as *abandon is set.
 bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cmpSiz, std::uint8_t* out,
-                    std::uint32_t orgSiz) {
+                    std::uint32_t orgSiz, const std::atomic<bool>* abandon) {
   if (orgSiz == 0) return true;
   TRawInflater inflater;
   if (!inflater.Ok()) return false;
@@ -60,8 +67,13 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
   s.next_in = body;
   s.avail_in = static_cast<uInt>(real);
   s.next_out = out;
-  s.avail_out = orgSiz;
-  while (s.avail_out > 0) {
+  std::uint32_t outLeft = orgSiz;
+  while (outLeft > 0 || s.avail_out > 0) {
+    if (s.avail_out == 0) {
+      if (abandon != nullptr && abandon->load(std::memory_order_relaxed)) return false;
+      s.avail_out = abandon != nullptr ? std::min(outLeft, cAbandonSlice) : outLeft;
+      outLeft -= s.avail_out;
+    }
     if (s.avail_in == 0) {
       if (zerosLeft == 0) break;
       const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(zerosLeft, sizeof kZeroTail));
@@ -74,14 +86,15 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
     if (rc == Z_BUF_ERROR && s.avail_in == 0) continue;  // wants more input
     if (rc != Z_OK) return false;                        // corrupt data or out of memory
   }
-  return s.avail_out == 0;
+  return s.avail_out == 0 && outLeft == 0;
 }
 
 // Inflates and checks one record body into out (size phOrgSiz).
-bool InflateAndCheck(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& out) {
+bool InflateAndCheck(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& out,
+                     const std::atomic<bool>* abandon = nullptr) {
   out.Clear();
   std::uint8_t* dst = out.SetSize(head.phOrgSiz);
-  if (!InflateExactly(body, size, head.phCmpSiz, dst, head.phOrgSiz)) return false;
+  if (!InflateExactly(body, size, head.phCmpSiz, dst, head.phOrgSiz, abandon)) return false;
   // One running value over the whole file; fed in pieces that fit the
   // signed 32-bit length, so that files of 2 GiB and more check correctly.
   std::uint32_t crc;
@@ -109,13 +122,16 @@ bool UnpackPayload(TMemStream& buffer, const TPayHead& head) {
   return ok;
 }
 
-bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer) {
+bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer,
+                       const std::atomic<bool>* abandon) {
   bool ok = false;
   try {
-    if (Reachable(head)) ok = InflateAndCheck(body, size, head, buffer);
+    if (Reachable(head)) ok = InflateAndCheck(body, size, head, buffer, abandon);
   } catch (const std::exception&) {
     ok = false;
   }
   buffer.SetPosition(0);
   return ok;
 }
+
+bool PayHeadReachable(const TPayHead& head) { return Reachable(head); }

@@ -1,6 +1,7 @@
 // Turns the body of a payload record (the raw deflate stream after the
 // header) back into the file and proves it by its CRC-32.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -18,5 +19,11 @@ bool UnpackPayload(TMemStream& buffer, const TPayHead& head);
 
 // The same result as UnpackPayload over a buffer that held the `size` bytes
 // at `body`, but reading them in place: the buffer is cleared and receives
-// only the inflated file. Never throws.
-bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer);
+// only the inflated file. With an abandon flag, gives up with false soon
+// after the flag is set (another thread's record failed). Never throws.
+bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer,
+                       const std::atomic<bool>* abandon = nullptr);
+
+// False for a header whose phOrgSiz no deflate stream of phCmpSiz bytes can
+// reach: such a record never unpacks, so it can be refused before inflating.
+bool PayHeadReachable(const TPayHead& head);
