@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ui.h"
@@ -132,6 +133,9 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   std::unique_ptr<TThemeFonts> fonts_ = std::make_unique<TThemeFonts>();
   std::map<int, std::unique_ptr<TWin32Control>> controls_;
   std::map<int, HWND> outer_;
+  // The caption each auto-width control was last measured with: a change of
+  // its state alone (enabled, shown) needs no new layout.
+  std::map<int, std::wstring> measured_;
 };
 
 // The wizard window at a given DPI, for measuring its layout (0 = its own DPI).
