@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <future>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -44,7 +46,32 @@ void ScanRecords(TScanWork& work) noexcept {
   }
 }
 
+// The scan started ahead of its caller, if any.
+std::mutex startedLock;
+std::future<std::int64_t> started;
+
 }  // namespace
+
+void StartPayloadCheck() {
+  std::lock_guard<std::mutex> guard(startedLock);
+  if (started.valid()) return;
+  try {
+    started = std::async(std::launch::async, [] { return CheckPayloadOnThreads(ScanThreadCount()); });
+  } catch (...) {
+    // No thread: CheckPayload scans when it is asked.
+  }
+}
+
+bool TakeStartedPayloadCheck(std::int64_t& total) {
+  std::future<std::int64_t> result;
+  {
+    std::lock_guard<std::mutex> guard(startedLock);
+    result = std::move(started);
+  }
+  if (!result.valid()) return false;
+  total = result.get();  // CheckPayloadOnThreads never throws
+  return true;
+}
 
 unsigned ScanThreadCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 

@@ -21,6 +21,16 @@ unsigned ScanThreadCount();
 // ScanMemoryBound(threads, records). Never throws.
 std::int64_t CheckPayloadOnThreads(unsigned threads);
 
+// Starts the scan on a thread of its own at once, so that it runs while the
+// window is being built; the next CheckPayload waits for and returns its
+// result instead of scanning again (later calls scan anew). Without a thread
+// to start, CheckPayload simply scans when asked. Never throws.
+void StartPayloadCheck();
+
+// The result of a scan started by StartPayloadCheck and not taken yet
+// (waiting for it); false when there is none.
+bool TakeStartedPayloadCheck(std::int64_t& total);
+
 // The threads a scan with `requested` threads runs on for `records` records.
 unsigned ScanThreadsFor(unsigned requested, std::size_t records);
 

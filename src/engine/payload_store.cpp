@@ -28,4 +28,8 @@ bool ReadPayloadEntry(int index, TMemStream& buffer) {
   return UnpackPayloadFrom(record.body, record.size, record.head, buffer);
 }
 
-std::int64_t CheckPayload() { return CheckPayloadOnThreads(ScanThreadCount()); }
+std::int64_t CheckPayload() {
+  std::int64_t total = 0;
+  if (TakeStartedPayloadCheck(total)) return total;
+  return CheckPayloadOnThreads(ScanThreadCount());
+}

@@ -42,6 +42,6 @@ bool ReadPayloadEntry(int index, TMemStream& buffer);
 // Inflates and verifies every record whose install flag is set and returns
 // the sum of their sizes; -1 when any of them is missing, unreadable or does
 // not unpack. The records are checked on as many threads as the machine has
-// cores (CheckPayloadOnThreads). Records without the flag are never opened.
-// Never throws.
+// cores (CheckPayloadOnThreads); a scan started ahead by StartPayloadCheck
+// is taken instead. Records without the flag are never opened. Never throws.
 std::int64_t CheckPayload();

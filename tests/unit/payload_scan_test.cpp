@@ -182,6 +182,21 @@ TEST_F(PayloadScan, SamplePayloadMatchesTheDefinition) {
   EXPECT_EQ(Record(LargestFlagged()), largest);
 }
 
+// A scan started ahead gives its result to the next CheckPayload only; the
+// one after that scans again (and sees what changed meanwhile).
+TEST_F(PayloadScan, StartedScanIsTakenByTheNextCheckOnly) {
+  PutRecords();
+  const std::int64_t total = SequentialTotal();
+  ASSERT_GT(total, 0);
+  StartPayloadCheck();
+  StartPayloadCheck();  // one started scan at a time
+  EXPECT_EQ(CheckPayload(), total);
+  std::int64_t none = 0;
+  EXPECT_FALSE(TakeStartedPayloadCheck(none));
+  Record(cPayMainProgram)[1] ^= 0x40;
+  EXPECT_EQ(CheckPayload(), -1);
+}
+
 // A thread gives up a record once another thread's record has failed.
 TEST(PayloadUnpack, AbandonedInflationGivesFalse) {
   const TByteVec data = SampleBytes(100000, 3);
