@@ -187,7 +187,9 @@ TEST_P(StrayEndTest, ChangesNothing) {
   const TStrayEnd& c = GetParam();
   if (c.damaged) sim.resources[{cRtRcData, PayResourceId(cPayMainProgram)}][0] ^= 1;
   Start();
-  if (c.damaged) ASSERT_EQ(Code(), 2);
+  if (c.damaged) {
+    ASSERT_EQ(Code(), 2);
+  }
   if (c.preparationRuns) {
     GoToPrepare();
     sim.HoldThreads();

@@ -138,7 +138,8 @@ namespace {
 std::uint32_t VersionBufferSize(const std::vector<std::uint8_t>& stored) {
   constexpr std::size_t cLengthField = 2;
   if (stored.empty()) return 0;
-  const std::size_t claimed = stored.size() >= 2 ? static_cast<std::size_t>(stored[0] | (stored[1] << 8)) : 0;
+  // The field as the query will read it: a missing second byte is a zero of the fill.
+  const std::size_t claimed = static_cast<std::size_t>(stored[0] | (stored.size() >= 2 ? stored[1] << 8 : 0));
   return static_cast<std::uint32_t>(std::max({stored.size(), claimed, cLengthField}));
 }
 
