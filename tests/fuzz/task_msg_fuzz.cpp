@@ -56,14 +56,23 @@ TByteVec TextRecord(const char* text) {
   return MakeRecord(TByteVec(bytes.begin(), bytes.end()), 1);
 }
 
+// Small product files, empty read-mes and short licences; packed once.
+const std::vector<TByteVec>& Payload() {
+  static const std::vector<TByteVec> records = [] {
+    std::vector<TByteVec> all;
+    for (std::size_t i = 0; i < cPayFileCount; ++i)
+      all.push_back(MakeRecord(SampleBytes(200 + 13 * i, static_cast<std::uint32_t>(i + 1)), 1));
+    all[cPayReadMeFirst] = all[cPayReadMeFirst + 1] = TextRecord("");
+    all[cPayLicenseFirst] = TextRecord("Licence\r\n\r\nUse it well.\r\n");
+    all[cPayLicenseFirst + 1] = TextRecord("Lizenz\r\n");
+    return all;
+  }();
+  return records;
+}
+
 void PrepareMachine(TFuzzWizardOs& sim, std::uint8_t start) {
   for (std::size_t i = 0; i < cPayFileCount; ++i)
-    sim.resources[{cRtRcData, PayResourceId(static_cast<int>(i))}] =
-        MakeRecord(SampleBytes(200 + 13 * i, static_cast<std::uint32_t>(i + 1)), 1);
-  sim.resources[{cRtRcData, PayResourceId(cPayReadMeFirst)}] = TextRecord("");
-  sim.resources[{cRtRcData, PayResourceId(cPayReadMeFirst + 1)}] = TextRecord("");
-  sim.resources[{cRtRcData, PayResourceId(cPayLicenseFirst)}] = TextRecord("Licence\r\n\r\nUse it well.\r\n");
-  sim.resources[{cRtRcData, PayResourceId(cPayLicenseFirst + 1)}] = TextRecord("Lizenz\r\n");
+    sim.resources[{cRtRcData, PayResourceId(static_cast<int>(i))}] = Payload()[i];
   if (start & cStartDamaged) sim.resources[{cRtRcData, PayResourceId(cPayMainProgram)}][0] ^= 1;
   sim.isAdmin = (start & cStartNoAdmin) == 0;
   if (start & cStartNoSystemDir) sim.systemDirectory.clear();
