@@ -181,10 +181,10 @@ std::string ToUtf8(const ustring& text) {
 ustring FromUtf8(const std::string& text) {
   // Strict decoding: a byte that cannot continue the sequence under way ends
   // it without being taken into it, so a broken character never swallows the
-  // line break or letter after it. Each ill-formed piece (a stray
-  // continuation byte, a truncated sequence, an overlong form, a surrogate,
-  // a value above U+10FFFF) becomes one U+FFFD, as the Unicode standard
-  // recommends and Windows' own conversion does.
+  // line break or letter after it. Ill-formed input (a stray continuation
+  // byte, a truncated sequence, an overlong form, a surrogate, a value above
+  // U+10FFFF) becomes one U+FFFD per maximal ill-formed part, as the Unicode
+  // standard recommends.
   ustring out;
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size;) {
