@@ -169,7 +169,7 @@ const std::vector<std::string>& TSimDeploy::FaultableOperations() {
       "RuntimePresent", "RoInitialize", "GetActivationFactory", "ActivateInstance",
       "FindPackagesByUserSecurityIdPackageFamilyName", "RemovePackageWithOptionsAsync", "AddPackageByUriAsync",
       "PutExternalLocationUri", "CreateUri", "UrlCreateFromPathW", "PutCompleted", "PutProgress", "GetResults",
-      "CreateEventW", "MsgWaitForEvents", "WindowsCreateString"};
+      "CreateEventW", "MsgWaitForEvents", "WindowsCreateString", "get_FullName", "get_ErrorText"};
   return names;
 }
 
@@ -286,15 +286,15 @@ void TSimDeploy::Release(TDeployObj object) {
   std::lock_guard<std::mutex> guard(lock_);
   ++counts_["Release"];
   objects_.erase(object);
+  changed_.notify_all();  // a deployment may wait for its caller to let go
 }
 
 // --- package manager ---
 
-TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj manager, const ustring& userSid,
-                                                                    const ustring& familyName,
-                                                                    std::vector<ustring>& fullNames) {
+TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(
+    TDeployObj manager, const ustring& userSid, const ustring& familyName,
+    const std::function<bool(const ustring& fullName)>& visit) {
   std::lock_guard<std::mutex> guard(lock_);
-  fullNames.clear();
   TRtResult result;
   if (Faulted("WindowsCreateString", result.textCode) || Faulted("WindowsCreateString", result.textCode)) {
     return result;
@@ -306,7 +306,9 @@ TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj m
   }
   if (!userSid.empty()) return result;  // only the current user is emulated
   for (const ustring& fullName : packages_) {
-    if (SameName(FamilyOf(fullName), familyName)) fullNames.push_back(fullName);
+    if (!SameName(FamilyOf(fullName), familyName)) continue;
+    if (Faulted("get_FullName", result.callCode)) return result;
+    if (visit(fullName)) break;
   }
   return result;
 }
@@ -516,6 +518,7 @@ void TSimDeploy::Deliver(std::shared_ptr<TOperation> op) {
   {
     std::unique_lock<std::mutex> guard(lock_);
     changed_.wait(guard, [this] { return !held_; });
+    if (op->script.untilLetGo) changed_.wait(guard, [&] { return objects_.count(op->id) == 0; });
   }
   for (const TDeploymentProgress& report : op->script.progress) {
     std::shared_ptr<IAsyncProgressHandler> progress;
@@ -534,6 +537,15 @@ void TSimDeploy::Deliver(std::shared_ptr<TOperation> op) {
     completed = op->completed;
   }
   if (completed) completed->Invoke(op->id, status);
+  if (op->script.progressAfterEnd) {
+    std::shared_ptr<IAsyncProgressHandler> progress;
+    {
+      std::unique_lock<std::mutex> guard(lock_);
+      changed_.wait(guard, [&] { return objects_.count(op->id) == 0; });
+      progress = op->progress;
+    }
+    if (progress) progress->Invoke(op->id, {cDeployProcessing, 100});
+  }
   std::lock_guard<std::mutex> guard(lock_);
   // Like the platform, the operation lets go of its handlers once it reported.
   op->completed.reset();
@@ -551,7 +563,9 @@ std::int32_t TSimDeploy::GetResults(TDeployObj operation, std::int32_t& extended
   if (it == operations_.end()) return cE_INVALIDARG;
   const TOperation& op = *it->second;
   if (op.status == cAsyncStarted) return cE_ILLEGAL_METHOD_CALL;
+  // Read in the platform's order: the code first, then the text.
   extendedCode = op.script.extendedCode;
+  if (Faulted("get_ErrorText", code)) return code;
   errorText = op.script.errorText;
   return cS_OK;
 }
