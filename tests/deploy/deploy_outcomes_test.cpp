@@ -5,6 +5,7 @@
 // nothing left alive or released too often.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 #include <utility>
 #include <vector>
