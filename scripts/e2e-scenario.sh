@@ -25,7 +25,8 @@ cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; rm -rf "$prefi
 trap cleanup EXIT
 cp -a "$template/." "$prefix/"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine's menu builder off, as in wine-run.sh: it opens link targets at moments nobody controls.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export CORVALIN_SETUP_EXE=$(winpath "$build/Corvalin-Setup.exe")
 export CORVALIN_SAMPLE_DIR=$(winpath "$build/payload/sample")
 mkdir -p "$build/screenshots"
