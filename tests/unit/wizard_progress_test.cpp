@@ -141,6 +141,30 @@ TEST_F(ProgressTest, RaisedInstallation) {
   EXPECT_EQ(Code(), cStaInstallFailed);
 }
 
+// Step statuses beyond the results' table add no line.
+TEST_F(ProgressTest, StepStatusesBeyondTheTable) {
+  for (int phase = 38; phase <= 41; ++phase)
+    for (int status : {4, 17, 255}) Feed(2, phase, status);
+  EXPECT_TRUE(Progress().empty());
+  EXPECT_EQ(Code(), cStaInstRuns);
+}
+
+// An end whose status is neither "returned" (1) nor "raised" (3) is an
+// abnormal end whatever result it carries: the unexpected error and the
+// failure verdict, also for statuses beyond every table.
+TEST_F(ProgressTest, EndStatusesOtherThanReturnedOrRaised) {
+  for (int status : {0, 2, 4, 255}) {
+    const std::size_t before = Progress().size();
+    Feed(2, 49, status, 45);
+    const std::vector<ustring> all = Progress();
+    EXPECT_EQ(std::vector<ustring>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
+              (std::vector<ustring>{u"", u"Unexpected error occured", u"", u"Installation failed."}))
+        << "status " << status;
+    EXPECT_EQ(Code(), cStaInstallFailed) << "status " << status;
+    EXPECT_FALSE(Enabled(idCkFiExec));
+  }
+}
+
 // An update never shows the Windows 11 hints.
 TEST_F(WizardTest, UpdateShowsNoHints) {
   PutEarlierInstallation(false);
