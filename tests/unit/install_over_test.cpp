@@ -32,8 +32,10 @@ TEST_F(InstallOverTest, LongerOldFilesHoldExactlyTheNewBytes) {
     if (!PayFiles[i].pfInstal) continue;
     const ustring path = kInstallDir + PayFiles[i].pfFilNam;
     const std::string bytes = sim.FileBytes(path).value_or("(missing)");
-    EXPECT_EQ(bytes.size(), PayloadBytes(static_cast<int>(i)).size()) << ToUtf8(path);
-    EXPECT_EQ(bytes, PayloadBytes(static_cast<int>(i))) << ToUtf8(path);
+    const std::string expected = PayloadBytes(static_cast<int>(i));
+    EXPECT_EQ(bytes.size(), expected.size()) << ToUtf8(path);
+    // Compared as one flag: a textual diff of megabytes would swamp the report.
+    EXPECT_TRUE(bytes == expected) << ToUtf8(path);
   }
 }
 
