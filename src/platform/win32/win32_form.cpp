@@ -31,114 +31,7 @@ void RegisterFormClass() {
 
 TWin32Form* current = nullptr;
 
-bool IsTitle(const TLayoutEntry* entry) { return entry != nullptr && (entry->style & (csTitle | csBigTitle)) != 0; }
-
 }  // namespace
-
-// ================================================================ controls
-
-TWin32Control::TWin32Control(TWin32Form& form, TCtlId id, HWND hwnd)
-    : form_(form), id_(id), hwnd_(hwnd), kind_(KindOf(id)) {}
-
-void TWin32Control::SetCaption(const ustring& text) {
-  if (kind_ == TCtlKind::Memo) {
-    lines_.clear();
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t end = text.find(u"\r\n", start);
-      lines_.push_back(text.substr(start, end == ustring::npos ? ustring::npos : end - start));
-      if (end == ustring::npos) break;
-      start = end + 2;
-    }
-    SyncMemo(false);
-    return;
-  }
-  ::SetWindowTextW(hwnd_, W(text));
-  form_.CaptionChanged(id_);
-}
-
-ustring TWin32Control::Caption() const {
-  if (kind_ != TCtlKind::Memo) return U(WindowTextW(hwnd_).c_str());
-  ustring text;
-  for (std::size_t i = 0; i < lines_.size(); ++i) text += (i > 0 ? u"\r\n" : u"") + lines_[i];
-  return text;
-}
-
-void TWin32Control::SetEnabled(bool enabled) {
-  const bool hadFocus = ::GetFocus() == hwnd_;
-  ::EnableWindow(hwnd_, enabled);
-  if (!enabled && hadFocus) form_.FocusLost();
-  form_.CaptionChanged(id_);
-}
-
-void TWin32Control::SetChecked(bool checked) {
-  ::SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool TWin32Control::Checked() const { return ::SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void TWin32Control::SetVisible(bool visible) {
-  const HWND outer = form_.OuterWindow(id_);
-  const HWND focus = ::GetFocus();
-  const bool hadFocus = focus != nullptr && (focus == outer || ::IsChild(outer, focus));
-  ::ShowWindow(outer, visible ? SW_SHOWNA : SW_HIDE);
-  if (!visible && hadFocus) form_.FocusLost();
-  form_.CaptionChanged(id_);
-}
-
-void TWin32Control::SetFocus() {
-  if (::IsWindowEnabled(hwnd_) && ::IsWindowVisible(hwnd_)) ::SetFocus(hwnd_);
-}
-
-void TWin32Control::ClearLines() {
-  lines_.clear();
-  if (kind_ == TCtlKind::ComboBox) ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-  else SyncMemo(false);
-}
-
-void TWin32Control::AddLine(const ustring& line) {
-  lines_.push_back(line);
-  if (kind_ == TCtlKind::ComboBox) ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(line)));
-  else SyncMemo(true);
-}
-
-void TWin32Control::SetLines(const std::vector<ustring>& lines) {
-  if (kind_ == TCtlKind::ComboBox) {
-    ClearLines();
-    for (const ustring& line : lines) AddLine(line);
-    return;
-  }
-  lines_ = lines;
-  SyncMemo(false);
-}
-
-ustring TWin32Control::Line(int index) const {
-  return index >= 0 && index < LineCount() ? lines_[static_cast<std::size_t>(index)] : ustring();
-}
-
-void TWin32Control::SetLine(int index, const ustring& line) {
-  if (index < 0 || index >= LineCount()) return;
-  lines_[static_cast<std::size_t>(index)] = line;
-  if (kind_ == TCtlKind::Memo) SyncMemo(true);
-}
-
-void TWin32Control::SetItemIndex(int index) {
-  ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-int TWin32Control::ItemIndex() const { return static_cast<int>(::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
-
-void TWin32Control::SyncMemo(bool atEnd) {
-  if (kind_ != TCtlKind::Memo) return;
-  ustring text;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines_[i];
-  }
-  ::SetWindowTextW(hwnd_, W(text));
-  // Progress stays in view at the end; a loaded text starts at its top.
-  if (atEnd) ::SendMessageW(hwnd_, EM_LINESCROLL, 0, static_cast<LPARAM>(lines_.size()) * 4);
-}
 
 // ================================================================ form
 
@@ -247,6 +140,12 @@ IControl& TWin32Form::Control(TCtlId id) { return *controls_.at(id); }
 TWin32Control* TWin32Form::ControlOf(HWND hwnd) {
   const auto it = controls_.find(::GetDlgCtrlID(hwnd));
   return it != controls_.end() && it->second->hwnd() == hwnd ? it->second.get() : nullptr;
+}
+
+std::wstring TWin32Form::AccessibleNameOf(HWND control) {
+  const TCtlId label = NamingLabelOf(static_cast<TCtlId>(::GetDlgCtrlID(control)));
+  const auto it = controls_.find(label);
+  return label != 0 && it != controls_.end() ? WindowTextW(it->second->hwnd()) : std::wstring();
 }
 
 void TWin32Form::ApplyDpi(UINT dpi) {
@@ -485,6 +384,13 @@ LRESULT TWin32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // High contrast switched on or off, or the system's colours changed
+      // while it is on: every control is drawn again in the palette now due.
+      if (RefreshThemeColours())
+        ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      break;
     case WM_DPICHANGED: {
       if (forcedDpi_ != 0) return 0;
       ApplyDpi(HIWORD(wp));
@@ -513,220 +419,6 @@ LRESULT TWin32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
   }
   return ::DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  const TThemeColours& t = Theme();
-  switch (msg) {
-    case WM_COMMAND: {
-      const TCtlId id = static_cast<TCtlId>(LOWORD(wp));
-      const auto it = controls_.find(id);
-      if (it == controls_.end()) return false;
-      const TCtlKind kind = it->second->kind();
-      const WORD code = HIWORD(wp);
-      const bool click = (kind == TCtlKind::Button || kind == TCtlKind::CheckBox) && code == BN_CLICKED;
-      const bool select = kind == TCtlKind::ComboBox && code == CBN_SELCHANGE;
-      if ((click || select) && it->second->OnClick) Guarded(it->second->OnClick);
-      result = 0;
-      return true;
-    }
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      HGDIOBJ old = ::SelectObject(item->hDC, fonts_->Normal());
-      if (item->CtlType == ODT_BUTTON) {
-        TPaintState s;
-        s.enabled = (item->itemState & ODS_DISABLED) == 0;
-        s.pressed = (item->itemState & ODS_SELECTED) != 0;
-        s.focused = (item->itemState & ODS_FOCUS) != 0;
-        s.mnemonic = MnemonicIndex(item->hwndItem);
-        s.dpi = dpi_;
-        s.back = Background(item->hwndItem);
-        PaintPushButton(item->hDC, item->rcItem, WindowTextW(item->hwndItem), s);
-      } else if (item->CtlType == ODT_COMBOBOX) {
-        std::wstring text;
-        if (item->itemID != static_cast<UINT>(-1)) {
-          const LRESULT n = ::SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0);
-          if (n != CB_ERR) {
-            text.resize(static_cast<std::size_t>(n) + 1);
-            ::SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(static_cast<std::size_t>(n));
-          }
-        }
-        const bool field = (item->itemState & ODS_COMBOBOXEDIT) != 0;
-        PaintListItem(item->hDC, item->rcItem, text, !field && (item->itemState & ODS_SELECTED) != 0);
-      }
-      ::SelectObject(item->hDC, old);
-      result = TRUE;
-      return true;
-    }
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      if (item->CtlType != ODT_COMBOBOX) return false;
-      item->itemHeight = static_cast<UINT>(::MulDiv(20, static_cast<int>(dpi_), 96));
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      HWND control = reinterpret_cast<HWND>(lp);
-      const TCtlId id = static_cast<TCtlId>(::GetDlgCtrlID(control));
-      const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || KindOf(id) == TCtlKind::Memo;
-      COLORREF fore = t.text, back = field ? t.edit : Background(control);
-      if (!field) {
-        const TLayoutEntry* entry = LayoutOf(id);
-        if (IsTitle(entry)) fore = t.accent;
-        else if (id == idLbSuVers) fore = t.dimText;
-        if (!::IsWindowEnabled(control)) fore = t.disabledText;
-      }
-      ::SetTextColor(dc, fore);
-      ::SetBkColor(dc, back);
-      ::SetBkMode(dc, OPAQUE);
-      result = reinterpret_cast<LRESULT>(ThemeBrush(back));
-      return true;
-    }
-    default:
-      return false;
-  }
-}
-
-COLORREF TWin32Form::Background(HWND window) {
-  for (HWND h = window; h != nullptr && h != hwnd_; h = ::GetParent(h)) {
-    const TLayoutEntry* entry = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
-    if (entry != nullptr) return (entry->style & csBand) ? Theme().band : Theme().page;
-  }
-  return Theme().page;
-}
-
-void TWin32Form::PaintPanel(HWND panel, HDC dc, const RECT& client) {
-  const TThemeColours& t = Theme();
-  const int id = ::GetDlgCtrlID(panel);
-  const int line = std::max(1, ::MulDiv(2, static_cast<int>(dpi_), 96));
-  if (id == idPaMaiTop) {
-    RECT r{client.left, client.bottom - line, client.right, client.bottom};
-    ::FillRect(dc, &r, ThemeBrush(t.accent));
-  } else if (id == idPaMaiCtl) {
-    RECT r{client.left, client.top, client.right, client.top + line};
-    ::FillRect(dc, &r, ThemeBrush(t.accent));
-  } else if (id == idImApLogo && logo_ != nullptr) {
-    BITMAP bm{};
-    ::GetObjectW(logo_, sizeof bm, &bm);
-    HDC mem = ::CreateCompatibleDC(dc);
-    HGDIOBJ old = ::SelectObject(mem, logo_);
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::StretchBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, mem, 0, 0,
-                 bm.bmWidth, bm.bmHeight, SRCCOPY);
-    ::SelectObject(mem, old);
-    ::DeleteDC(mem);
-  }
-}
-
-// ---------------------------------------------------------------- keyboard
-
-std::vector<TWin32Form::TMnemonic> TWin32Form::Mnemonics() {
-  // The wizard's buttons first, then the shown page in reading order; each
-  // takes the first letter of its caption that no earlier one took.
-  std::vector<TCtlId> order{idBtFrNext, idBtFrBack, idBtFrCanc};
-  for (int i = 0; i < cLayoutCount; ++i) {
-    const TCtlId id = cLayout[i].id;
-    const TCtlKind kind = KindOf(id);
-    if (FrameOf(id) == 0 || (kind != TCtlKind::Button && kind != TCtlKind::CheckBox && kind != TCtlKind::ComboBox))
-      continue;
-    if (::IsWindowVisible(controls_.at(id)->hwnd())) order.push_back(id);
-  }
-  std::vector<TMnemonic> result;
-  std::wstring taken;
-  for (TCtlId id : order) {
-    // The language box is named by its group's caption.
-    const HWND named = controls_.at(id == idCbWcLang ? idGbWcLang : id)->hwnd();
-    const std::wstring caption = WindowTextW(named);
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-      const wchar_t key = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(caption[i])));
-      if (!std::iswalnum(static_cast<wint_t>(key)) || taken.find(key) != std::wstring::npos) continue;
-      taken += key;
-      result.push_back({id, static_cast<int>(i), key});
-      break;
-    }
-  }
-  return result;
-}
-
-int TWin32Form::MnemonicIndex(HWND control) {
-  if (!cues_) return -1;
-  int id = ::GetDlgCtrlID(control);
-  if (id == idGbWcLang) id = idCbWcLang;
-  for (const TMnemonic& m : Mnemonics())
-    if (m.id == id) return m.index;
-  return -1;
-}
-
-HWND TWin32Form::FirstTabStop(bool last) {
-  HWND first = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-  return last && first != nullptr ? ::GetNextDlgTabItem(hwnd_, first, TRUE) : first;
-}
-
-void TWin32Form::RestoreFocus() {
-  HWND target = lastFocus_;
-  if (target == nullptr || !::IsWindow(target) || !::IsWindowVisible(target) || !::IsWindowEnabled(target)) {
-    TWin32Control& next = *controls_.at(idBtFrNext);
-    target = next.Enabled() ? next.hwnd() : FirstTabStop(false);
-  }
-  ::SetFocus(target != nullptr ? target : hwnd_);
-}
-
-bool TWin32Form::PreTranslate(const MSG& msg) {
-  if (closed_ || (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd))) return false;
-  const HWND focus = ::GetFocus();
-  TWin32Control* focused = focus != nullptr ? ControlOf(focus) : nullptr;
-  const bool dropped = focused != nullptr && focused->kind() == TCtlKind::ComboBox &&
-                       ::SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
-  switch (msg.message) {
-    case WM_SYSKEYDOWN:
-      if (msg.wParam == VK_MENU && !cues_) {
-        cues_ = true;
-        ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-      }
-      return false;
-    case WM_KEYDOWN:
-      if (msg.wParam == VK_ESCAPE && !dropped) {
-        Click(idBtFrCanc);
-        return true;
-      }
-      if (msg.wParam == VK_RETURN && !dropped) {
-        // A focused push button takes Enter itself; otherwise Enter is Next.
-        if (focused != nullptr && focused->kind() == TCtlKind::Button)
-          Click(static_cast<TCtlId>(::GetDlgCtrlID(focus)));
-        else
-          Click(idBtFrNext);
-        return true;
-      }
-      if (msg.wParam == VK_TAB && focus == hwnd_) {
-        const HWND target = FirstTabStop(::GetKeyState(VK_SHIFT) < 0);
-        if (target != nullptr) ::SetFocus(target);
-        return true;
-      }
-      return false;
-    case WM_SYSCHAR: {
-      const wchar_t key = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(msg.wParam)));
-      for (const TMnemonic& m : Mnemonics()) {
-        if (m.key != key) continue;
-        TWin32Control& control = *controls_.at(m.id);
-        if (!control.Enabled()) return true;
-        if (control.kind() == TCtlKind::Button) {
-          Click(m.id);
-        } else {
-          ::SetFocus(control.hwnd());
-          if (control.kind() == TCtlKind::CheckBox) ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0);
-        }
-        return true;
-      }
-      return false;
-    }
-    default:
-      return false;
-  }
 }
 
 std::unique_ptr<IFormView> CreateWin32SetupForm(unsigned forcedDpi) {
