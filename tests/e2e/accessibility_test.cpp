@@ -12,6 +12,7 @@
 
 #include "app/setup_form.h"
 #include "common/utils.h"
+#include "e2e/driver.h"
 #include "platform/theme_palette.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_theme.h"
@@ -153,33 +154,6 @@ TEST_F(Accessibility, HighContrastFollowsTheSystem) {
 
 // ---------------------------------------------------------------- screen readers
 
-// What a screen reader asks first: the control's client object (oleacc
-// taken at run time, as an assistive program does).
-HRESULT ClientObjectOf(HWND hwnd, DWORD id, REFIID iid, void** out) {
-  using Fn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-  static const auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
-  return fn != nullptr ? fn(hwnd, id, iid, out) : E_NOTIMPL;
-}
-
-std::wstring AccessibleName(HWND control) {
-  IAccessible* acc = nullptr;
-  if (FAILED(ClientObjectOf(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&acc))) ||
-      acc == nullptr)
-    return L"<no accessible object>";
-  VARIANT self;
-  ::VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  const HRESULT hr = acc->get_accName(self, &name);
-  std::wstring text = SUCCEEDED(hr) && name != nullptr ? std::wstring(name, ::SysStringLen(name)) : L"";
-  if (name != nullptr) ::SysFreeString(name);
-  acc->Release();
-  return text;
-}
-
 void CollectTabStops(HWND parent, std::vector<HWND>& out) {
   for (HWND h = ::GetWindow(parent, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
     if (::GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) out.push_back(h);
@@ -205,7 +179,7 @@ TEST_F(Accessibility, EveryFocusableControlHasAName) {
       // A memo's edit window carries the memo's id through its host.
       const TCtlId named = label != 0 ? label : id;
       const std::wstring expected = WindowTextW(label != 0 ? Window(label) : h);
-      const std::wstring name = AccessibleName(h);
+      const std::wstring name = e2e::AccessibleName(h);
       EXPECT_FALSE(name.empty()) << "control " << id << " (language " << language << ")";
       EXPECT_EQ(name, expected) << "control " << id << " named by " << named << " (language " << language << ")";
     }

@@ -1,8 +1,10 @@
 // DLLs planted where a downloaded setup lies: marker DLLs under the names of
 // the libraries the setup loads (or Windows loads for it by name), next to
 // the exe and in the working folder, with Wine told to prefer such native
-// copies. The wizard must come up without loading any of them.
+// copies. The wizard must come up, and answer a screen reader, without
+// loading any of them.
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <string>
 #include <vector>
@@ -94,6 +96,11 @@ TEST(PlantedDlls, NoneIsLoaded) {
     ASSERT_TRUE(session.ok()) << "no wizard window; overrides " << e2e::Narrow(overrides);
     session.WaitPage(idFramWelc);
     session.WaitEnabled(idBtFrNext);
+    // A screen reader asking for the language box's name makes the setup
+    // load its accessibility library, by name, long after start-up.
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    EXPECT_EQ(e2e::AccessibleName(e2e::FindControl(session.window(), idCbWcLang)), L"Installation language:");
+    ::CoUninitialize();
     session.Click(idBtFrCanc);
     DWORD code = 1234;
     EXPECT_TRUE(session.process().WaitForExit(60s, code));
