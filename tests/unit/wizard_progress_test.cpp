@@ -154,18 +154,17 @@ TEST_F(ProgressTest, StepStatusesBeyondTheTable) {
 // An end whose status is neither "returned" (1) nor "raised" (3) is an
 // abnormal end whatever result it carries: the unexpected error and the
 // failure verdict, also for statuses beyond every table.
-TEST_F(ProgressTest, EndStatusesOtherThanReturnedOrRaised) {
-  for (int status : {0, 2, 4, 255}) {
-    const std::size_t before = Progress().size();
-    Feed(2, 49, status, 45);
-    const std::vector<ustring> all = Progress();
-    EXPECT_EQ(std::vector<ustring>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
-              (std::vector<ustring>{u"", u"Unexpected error occured", u"", u"Installation failed."}))
-        << "status " << status;
-    EXPECT_EQ(Code(), cStaInstallFailed) << "status " << status;
-    EXPECT_FALSE(Enabled(idCkFiExec));
-  }
+class EndStatusTest : public ProgressTest, public testing::WithParamInterface<int> {};
+
+TEST_P(EndStatusTest, ShowsTheUnexpectedErrorAndTheFailure) {
+  Feed(2, 49, GetParam(), 45);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{u"", u"Unexpected error occured", u"", u"Installation failed."}));
+  EXPECT_EQ(Code(), cStaInstallFailed);
+  EXPECT_FALSE(Enabled(idCkFiExec));
+  EXPECT_TRUE(Enabled(idBtFrNext));
 }
+
+INSTANTIATE_TEST_SUITE_P(Statuses, EndStatusTest, testing::Values(0, 2, 4, 255));
 
 // An update never shows the Windows 11 hints.
 TEST_F(WizardTest, UpdateShowsNoHints) {
