@@ -1,5 +1,7 @@
 #include "app/setup_form.h"
 
+#include <exception>
+
 #include "catalogue/identity.h"
 #include "catalogue/joined_texts.h"
 #include "catalogue/texts.h"
@@ -47,6 +49,29 @@ TfmSetup::TfmSetup(IFormView& view)
 
 void TfmSetup::FormCreate() {
   Os().Ui().OnException = [this](const ustring& message) { AppException(message); };
+  // Like every other handler: an exception is shown and the wizard goes on
+  // with what was made, instead of ending the process before its window shows.
+  try {
+    CreateWizard();
+  } catch (const std::exception& e) {
+    AppException(FromUtf8(e.what()));
+    ShowReachedPage();
+  } catch (...) {
+    AppException(u"unknown exception");
+    ShowReachedPage();
+  }
+}
+
+void TfmSetup::ShowReachedPage() {
+  try {
+    UpdatePageState();
+    ShowPage(fmStatus.stActPag);
+  } catch (const std::exception& e) {
+    AppException(FromUtf8(e.what()));
+  }
+}
+
+void TfmSetup::CreateWizard() {
   view_.OnCloseQuery = [this] { return FormCloseQuery(); };
   view_.OnQueryEndSession = [this] { return FormQueryEndSession(); };
   view_.OnTaskMessage = [this](std::uintptr_t wparam, std::intptr_t lparam) { WMSetupTask(wparam, lparam); };
@@ -240,9 +265,12 @@ void TfmSetup::FramRevi1ckRvOvwtClick() {
 
 bool TfmSetup::FormCloseQuery() {
   if (!TaskRunning()) return true;
-  // Say why the window stays, on the page the user is looking at.
-  IControl& memo = fmStatus.stActPag == cPgReview ? FramRevi1.mmReview : FramFini1.mmFiProg;
-  memo.AddLine(cTxWaitMore[fmNewSet.nsLangua]);
+  // Say why the window stays, on the page the user is looking at: the memo
+  // of Review or Finish, and a message box on the pages without one.
+  const ustring why = cTxWaitMore[fmNewSet.nsLangua];
+  if (fmStatus.stActPag == cPgReview) FramRevi1.mmReview.AddLine(why);
+  else if (fmStatus.stActPag == cPgFinish) FramFini1.mmFiProg.AddLine(why);
+  else Os().Ui().ShowMessageBox(view_.Handle(), why, WindowCaption(), cMbOk | cMbIconInformation);
   return false;
 }
 

@@ -56,6 +56,8 @@ class TfmSetup {
 
  private:
   // controller
+  void CreateWizard();      // FormCreate's work, inside its exception guard
+  void ShowReachedPage();   // after a failed creation: the page and buttons it reached
   int GetMaxPage();
   bool IsFolderAcceptable();
   bool IsBelowProgramFiles(const ustring& path);

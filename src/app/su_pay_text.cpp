@@ -5,14 +5,9 @@
 #include "common/utils.h"
 #include "engine/mem_stream.h"
 #include "engine/payload_store.h"
+#include "platform/platform.h"
 
 namespace {
-
-// Windows-1252 characters 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr char16_t cCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 ustring DecodeText(const std::uint8_t* data, std::size_t size) {
   if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
@@ -24,11 +19,8 @@ ustring DecodeText(const std::uint8_t* data, std::size_t size) {
       text += static_cast<char16_t>(little ? data[i] | (data[i + 1] << 8) : (data[i] << 8) | data[i + 1]);
     return text;
   }
-  ustring text;
-  text.reserve(size);
-  for (std::size_t i = 0; i < size; ++i)
-    text += data[i] >= 0x80 && data[i] < 0xA0 ? cCp1252High[data[i] - 0x80] : static_cast<char16_t>(data[i]);
-  return text;
+  // No mark: the text is in the code page of the system it was written for.
+  return Os().DecodeAnsiText(data, size);
 }
 
 }  // namespace

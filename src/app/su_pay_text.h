@@ -13,6 +13,7 @@
 bool LoadPayloadText(IControl& list, int n);
 
 // Splits a text file into lines. The byte-order mark decides the encoding
-// (UTF-8, UTF-16 LE or BE); without one the bytes are read as Windows-1252.
+// (UTF-8, UTF-16 LE or BE); without one the bytes are read in the
+// system's ANSI code page.
 // Lines end at CR LF, CR or LF; a final line break adds no empty line.
 std::vector<ustring> DecodeTextLines(const std::uint8_t* data, std::size_t size);

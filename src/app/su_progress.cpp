@@ -34,10 +34,14 @@ void TfmSetup::AddReviewStatus(int code) {
 
 void TfmSetup::AddProgressLine(int code, int status) {
   ustring text = GetStatusText(code);
-  if (text.empty() || status > 3) return;
+  if (text.empty()) return;
+  const bool stepLine = code >= cStaPreparing && code <= cStaPkgResult;
+  // The bound guards the step results' table; a verdict (45..47) does not
+  // index it, so an odd end status must not swallow "Installation failed.".
+  if (status > 3 && (stepLine || code < cStaPreparing)) return;
   IControl& memo = FramFini1.mmFiProg;
   const TSuLang lang = fmNewSet.nsLangua;
-  if (code >= cStaPreparing && code <= cStaPkgResult) text += StepResults[static_cast<std::size_t>(status)][lang];
+  if (stepLine) text += StepResults[static_cast<std::size_t>(status)][lang];
   else if (code > cStaPkgResult) memo.AddLine(u"");
   memo.AddLine(text);
   if (code == cStaInstallOk && fmStatus.stW11Nfo && fmNewSet.nsInsTyp == cInsTypNew) {

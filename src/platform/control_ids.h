@@ -59,3 +59,17 @@ constexpr TCtlId FrameOf(TCtlId id) {
   const int page = static_cast<int>(id) / 100;  // 11 Welcome .. 15 Finish
   return page >= 11 && page <= 15 ? static_cast<TCtlId>(idFramWelc + (page - 11)) : static_cast<TCtlId>(0);
 }
+
+// The control whose caption names, for screen readers, a focusable control
+// without a caption of its own (the language box, the memos); 0 for the
+// others, whose own caption is their name.
+constexpr TCtlId NamingLabelOf(TCtlId id) {
+  switch (id) {
+    case idCbWcLang: return idGbWcLang;
+    case idMmWcNote: return idGbWcNote;
+    case idMmLicens: return idLbLcTitl;
+    case idMmReview: return idGbReview;
+    case idMmFiProg: return idLbFiTitl;
+    default: return static_cast<TCtlId>(0);
+  }
+}

@@ -56,6 +56,10 @@ class IPlatform {
   virtual ustring FormatSystemMessage(std::int32_t code) = 0;
   // A whole number with the thousands separator of the user's regional settings.
   virtual ustring FormatNumberGrouped(double value) = 0;
+  // Bytes of text in the system's ANSI code page, as UTF-16 (MultiByteToWideChar
+  // with CP_ACP); bytes the code page does not map come out as the system's
+  // replacement character.
+  virtual ustring DecodeAnsiText(const std::uint8_t* data, std::size_t size) = 0;
   // Real OS version (the manifest declares Windows 10 compatibility).
   virtual bool GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build) = 0;
 

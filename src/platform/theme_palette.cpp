@@ -68,6 +68,14 @@ bool ParseThemePalette(const std::string& text, const ustring& name, TThemePalet
   return true;
 }
 
+TThemePaletteRgb HighContrastPalette(std::uint32_t window, std::uint32_t windowText, std::uint32_t grayText) {
+  TThemePaletteRgb p;
+  p.page = p.band = p.edit = p.accentText = window;
+  p.text = p.dimText = p.accent = p.line = windowText;
+  p.disabledText = grayText;
+  return p;
+}
+
 double ContrastRatio(std::uint32_t rgbA, std::uint32_t rgbB) {
   double a = Luminance(rgbA), b = Luminance(rgbB);
   if (a < b) std::swap(a, b);

@@ -24,6 +24,12 @@ struct TThemePaletteRgb {
 // Reads the theme text; true when it names `name` and gives every colour.
 bool ParseThemePalette(const std::string& text, const ustring& name, TThemePaletteRgb& palette);
 
+// The palette while the system's high-contrast mode is on: nothing but the
+// system's window, window-text and grey-text colours, the pairs a contrast
+// scheme is made of (button faces and the selected item show them inverted).
+// No colour of the named theme survives.
+TThemePaletteRgb HighContrastPalette(std::uint32_t window, std::uint32_t windowText, std::uint32_t grayText);
+
 // WCAG contrast ratio of two colours (1 to 21).
 double ContrastRatio(std::uint32_t rgbA, std::uint32_t rgbB);
 

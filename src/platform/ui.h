@@ -48,6 +48,7 @@ constexpr int cMbOk = 0x0;
 constexpr int cMbYesNo = 0x4;
 constexpr int cMbIconError = 0x10;
 constexpr int cMbIconWarning = 0x30;
+constexpr int cMbIconInformation = 0x40;
 constexpr int cMbDefButton2 = 0x100;
 constexpr int cIdOk = 1;
 constexpr int cIdYes = 6;

@@ -1,5 +1,7 @@
 #include "e2e/driver.h"
 
+#include <oleacc.h>
+
 #include <zlib.h>
 
 #include <cstdio>
@@ -211,6 +213,35 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
   if (f == nullptr) return false;
   const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
   return std::fclose(f) == 0 && ok;
+}
+
+namespace {
+// What a screen reader asks first: the control's client object (oleacc
+// taken at run time, as an assistive program does).
+HRESULT ClientObjectOf(HWND hwnd, DWORD id, REFIID iid, void** out) {
+  using Fn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  static const auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+  return fn != nullptr ? fn(hwnd, id, iid, out) : E_NOTIMPL;
+}
+
+}  // namespace
+
+std::wstring AccessibleName(HWND control) {
+  IAccessible* acc = nullptr;
+  if (FAILED(ClientObjectOf(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&acc))) ||
+      acc == nullptr)
+    return L"<no accessible object>";
+  VARIANT self;
+  ::VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const HRESULT hr = acc->get_accName(self, &name);
+  std::wstring text = SUCCEEDED(hr) && name != nullptr ? std::wstring(name, ::SysStringLen(name)) : L"";
+  if (name != nullptr) ::SysFreeString(name);
+  acc->Release();
+  return text;
 }
 
 }  // namespace e2e

@@ -56,6 +56,11 @@ void SelectComboItem(HWND window, TCtlId id, int index);
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
                const std::function<std::string()>& describe, std::string& seen);
 
+// The name a screen reader gets for a control (its client object's name,
+// through oleacc as an assistive program asks); "<no accessible object>"
+// when there is no object.
+std::wstring AccessibleName(HWND control);
+
 // Saves the window's on-screen pixels as a PNG file.
 bool SaveWindowPng(HWND window, const std::wstring& path);
 

@@ -83,7 +83,9 @@ TEST(CutEntriesTest, ShortcutsAndDescriptionsGoTogether) {
     EXPECT_EQ(!entry.ceDescri[cLangGerman].empty(), hasLink) << i;
   }
   EXPECT_EQ(withShortcut, (std::set<std::size_t>{0, 7, 8, 12, 13}));
-  EXPECT_EQ(cCutDesktopEntry, cPayMainProgram);
+  // The desktop shortcut is the main program's, under the product's name.
+  EXPECT_EQ(ustring(PayFiles[static_cast<std::size_t>(cCutDesktopEntry)].pfFilNam), u"Corvalin.exe");
+  EXPECT_EQ(ustring(CutEntries[static_cast<std::size_t>(cCutDesktopEntry)].ceLnkNam), u"Corvalin");
 }
 
 // The association flags, the extensions and the algorithm families have one element per extension.

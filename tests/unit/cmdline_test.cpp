@@ -57,7 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
         TParseCase{u"/P:\"any text\" /U:5 /S:1", true, false, false, false, 0, u""},
         TParseCase{u"/L:1/S:1", true, false, false, false, 1, u""},
         TParseCase{u"C:/tools/setup.exe /L:1", false, false, false, false, 1, u"C:"},
-        TParseCase{u"prog /L:0 /L:1", false, false, false, false, 0, u"prog"}));
+        TParseCase{u"prog /L:0 /L:1", false, false, false, false, 0, u"prog"},
+        // Starting from a set value tells "set to false" from "left unchanged":
+        // the right-hand option is applied first, the left-hand one last.
+        TParseCase{u"/E:x /E:1", false, false, false, false, 0, u""},
+        TParseCase{u"/E:11 /E:1", false, true, false, false, 0, u""},
+        TParseCase{u"/S:x /S:1 /I:x /I:1 /O:x /O:1", false, false, false, false, 0, u""},
+        TParseCase{u"/L:2 /L:1", false, false, false, false, 1, u""},
+        TParseCase{u"/L:10 /L:1", false, false, false, false, 1, u""},
+        TParseCase{u"/L:x /L:1", false, false, false, false, 1, u""},
+        TParseCase{u"/L:\"\" /L:1", false, false, false, false, 1, u""}));
 
 // A later parse starts from the defaults again.
 TEST(ParseCmdLine, StartsFromDefaults) {

@@ -185,6 +185,25 @@ TEST_F(PayloadStore, RecordCasesUnpackAsSpecified) {
   }
 }
 
+// The bound on phOrgSiz against phCmpSiz lets the most compressible real
+// data through: several MiB of zeros packed at level 9 unpack, through the
+// buffer and read in place.
+TEST_F(PayloadStore, MiBOfZerosAtLevel9Unpack) {
+  for (std::size_t size : {std::size_t{3} << 20, (std::size_t{15} << 19) + 1}) {
+    const TByteVec zeros(size, 0);
+    const TByteVec record = MakeRecord(zeros, 9);
+    const TPayHead head = DecodePayHead(record.data());
+    SCOPED_TRACE(testing::Message() << size << " bytes packed into " << head.phCmpSiz);
+    TMemStream viaBuffer;
+    EXPECT_TRUE(UnpackViaBuffer(record, viaBuffer));
+    EXPECT_EQ(Content(viaBuffer), zeros);
+    PutRecord(cPayMainProgram, record);
+    TMemStream inPlace;
+    EXPECT_TRUE(ReadPayloadEntry(cPayMainProgram, inPlace));
+    EXPECT_EQ(inPlace.Size(), size);
+  }
+}
+
 // A record shorter than its phCmpSiz reads as if padded with zeros: a
 // stored stream whose last bytes are zeros still unpacks when they are cut
 // off, and nothing beyond the record is read (the sanitizer build checks).

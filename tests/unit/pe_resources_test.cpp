@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "platform/sim/pe_resources.h"
 #include "platform/wincodes.h"
@@ -211,6 +212,7 @@ TEST(PeResources, RandomDamageStaysInBounds) {
   const TByteVec intact = Image(kSample);
   std::uint32_t x = 12345;
   auto next = [&x] { return x = x * 1664525u + 1013904223u; };
+  std::map<TPeStatus, int> seen;
   for (int round = 0; round < 3000; ++round) {
     TByteVec image = intact;
     const int edits = 1 + static_cast<int>(next() % 4);
@@ -219,8 +221,21 @@ TEST(PeResources, RandomDamageStaysInBounds) {
       const std::size_t at = next() % 2 == 0 ? next() % 0x200 : kSectionFile + next() % 200;
       image[at] = static_cast<std::uint8_t>(next() >> 24);
     }
-    for (const TRes& r : kSample) Lookup(image, r.type, r.id);  // checks bounds of anything found
+    for (const TRes& r : kSample) {
+      TByteVec data;
+      const TPeStatus status = Lookup(image, r.type, r.id, &data);  // checks bounds of anything found
+      ++seen[status];
+      EXPECT_NE(status, TPeStatus::Unreadable);
+      // Edits that changed no byte leave every resource as it was.
+      if (image == intact) {
+        EXPECT_EQ(status, TPeStatus::Found);
+        EXPECT_EQ(data, r.data);
+      }
+    }
   }
+  // The damage reaches both sides: some lookups still succeed, some are refused.
+  EXPECT_GT(seen[TPeStatus::Found], 0);
+  EXPECT_GT(seen[TPeStatus::Malformed], 0);
 }
 
 // A file that cannot be read is reported as such.

@@ -143,6 +143,29 @@ TEST_F(ProgressTest, RaisedInstallation) {
   EXPECT_EQ(Code(), cStaInstallFailed);
 }
 
+// Step statuses beyond the results' table add no line.
+TEST_F(ProgressTest, StepStatusesBeyondTheTable) {
+  for (int phase = 38; phase <= 41; ++phase)
+    for (int status : {4, 17, 255}) Feed(2, phase, status);
+  EXPECT_TRUE(Progress().empty());
+  EXPECT_EQ(Code(), cStaInstRuns);
+}
+
+// An end whose status is neither "returned" (1) nor "raised" (3) is an
+// abnormal end whatever result it carries: the unexpected error and the
+// failure verdict, also for statuses beyond every table.
+class EndStatusTest : public ProgressTest, public testing::WithParamInterface<int> {};
+
+TEST_P(EndStatusTest, ShowsTheUnexpectedErrorAndTheFailure) {
+  Feed(2, 49, GetParam(), 45);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{u"", u"Unexpected error occured", u"", u"Installation failed."}));
+  EXPECT_EQ(Code(), cStaInstallFailed);
+  EXPECT_FALSE(Enabled(idCkFiExec));
+  EXPECT_TRUE(Enabled(idBtFrNext));
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, EndStatusTest, testing::Values(0, 2, 4, 255));
+
 // An update never shows the Windows 11 hints.
 TEST_F(WizardTest, UpdateShowsNoHints) {
   PutEarlierInstallation(false);

@@ -113,6 +113,24 @@ ustring TSimPlatform::FormatSystemMessage(std::int32_t code) {
   }
 }
 
+namespace {
+// Windows-1252 characters 0x80..0x9F; the rest of the page equals Latin-1.
+constexpr char16_t cCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::uint32_t cCpUtf8 = 65001;
+}  // namespace
+
+ustring TSimPlatform::DecodeAnsiText(const std::uint8_t* data, std::size_t size) {
+  if (ansiCodePage == cCpUtf8) return FromUtf8(std::string(reinterpret_cast<const char*>(data), size));
+  ustring text;
+  text.reserve(size);
+  for (std::size_t i = 0; i < size; ++i)
+    text += data[i] >= 0x80 && data[i] < 0xA0 ? cCp1252High[data[i] - 0x80] : static_cast<char16_t>(data[i]);
+  return text;
+}
+
 ustring TSimPlatform::FormatNumberGrouped(double value) {
   char digits[64];
   std::snprintf(digits, sizeof digits, "%.0f", value);

@@ -102,6 +102,8 @@ class TSimPlatform : public IPlatform {
   bool isAdmin = true;            // membership in S-1-5-32-544
   bool adminQueryFails = false;   // CheckAdminMembership cannot answer
   ustring userName = u"Tester";   // GetUserNameW
+  // The system's ANSI code page for DecodeAnsiText: 1252 (Western) or 65001 (UTF-8).
+  std::uint32_t ansiCodePage = 1252;
   // What ShellExecuteW returns for a file that exists (> 32 = success).
   std::intptr_t shellExecuteResult = 42;
   // Class ids that ProbeClassInstance finds registered.
@@ -190,6 +192,7 @@ class TSimPlatform : public IPlatform {
   bool FindOwnResource(std::uint32_t type, std::uint32_t id, const std::uint8_t*& data, std::uint32_t& size) override;
   ustring FormatSystemMessage(std::int32_t code) override;
   ustring FormatNumberGrouped(double value) override;
+  ustring DecodeAnsiText(const std::uint8_t* data, std::size_t size) override;
   bool GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build) override;
 
   std::uint32_t CreateFileW(const ustring& path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,

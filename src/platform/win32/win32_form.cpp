@@ -31,8 +31,6 @@ void RegisterFormClass() {
 
 TWin32Form* current = nullptr;
 
-bool IsTitle(const TLayoutEntry* entry) { return entry != nullptr && (entry->style & (csTitle | csBigTitle)) != 0; }
-
 }  // namespace
 
 // ================================================================ form
@@ -144,6 +142,12 @@ TWin32Control* TWin32Form::ControlOf(HWND hwnd) {
   return it != controls_.end() && it->second->hwnd() == hwnd ? it->second.get() : nullptr;
 }
 
+std::wstring TWin32Form::AccessibleNameOf(HWND control) {
+  const TCtlId label = NamingLabelOf(static_cast<TCtlId>(::GetDlgCtrlID(control)));
+  const auto it = controls_.find(label);
+  return label != 0 && it != controls_.end() ? WindowTextW(it->second->hwnd()) : std::wstring();
+}
+
 void TWin32Form::LoadIcon(std::uint32_t iconId) {
   iconId_ = iconId;
   HINSTANCE inst = ::GetModuleHandleW(nullptr);
@@ -244,6 +248,13 @@ LRESULT TWin32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // High contrast switched on or off, or the system's colours changed
+      // while it is on: every control is drawn again in the palette now due.
+      if (RefreshThemeColours())
+        ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      break;
     case WM_DPICHANGED: {
       if (forcedDpi_ != 0) return 0;
       ApplyDpi(HIWORD(wp));
@@ -272,114 +283,6 @@ LRESULT TWin32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
   }
   return ::DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-bool TWin32Form::Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  const TThemeColours& t = Theme();
-  switch (msg) {
-    case WM_COMMAND: {
-      const TCtlId id = static_cast<TCtlId>(LOWORD(wp));
-      const auto it = controls_.find(id);
-      if (it == controls_.end()) return false;
-      const TCtlKind kind = it->second->kind();
-      const WORD code = HIWORD(wp);
-      const bool click = (kind == TCtlKind::Button || kind == TCtlKind::CheckBox) && code == BN_CLICKED;
-      const bool select = kind == TCtlKind::ComboBox && code == CBN_SELCHANGE;
-      if ((click || select) && it->second->OnClick) Guarded(it->second->OnClick);
-      result = 0;
-      return true;
-    }
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      HGDIOBJ old = ::SelectObject(item->hDC, fonts_->Normal());
-      if (item->CtlType == ODT_BUTTON) {
-        TPaintState s;
-        s.enabled = (item->itemState & ODS_DISABLED) == 0;
-        s.pressed = (item->itemState & ODS_SELECTED) != 0;
-        s.focused = (item->itemState & ODS_FOCUS) != 0;
-        s.mnemonic = MnemonicIndex(item->hwndItem);
-        s.dpi = dpi_;
-        s.back = Background(item->hwndItem);
-        PaintPushButton(item->hDC, item->rcItem, WindowTextW(item->hwndItem), s);
-      } else if (item->CtlType == ODT_COMBOBOX) {
-        std::wstring text;
-        if (item->itemID != static_cast<UINT>(-1)) {
-          const LRESULT n = ::SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0);
-          if (n != CB_ERR) {
-            text.resize(static_cast<std::size_t>(n) + 1);
-            ::SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(static_cast<std::size_t>(n));
-          }
-        }
-        const bool field = (item->itemState & ODS_COMBOBOXEDIT) != 0;
-        PaintListItem(item->hDC, item->rcItem, text, !field && (item->itemState & ODS_SELECTED) != 0);
-      }
-      ::SelectObject(item->hDC, old);
-      result = TRUE;
-      return true;
-    }
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      if (item->CtlType != ODT_COMBOBOX) return false;
-      item->itemHeight = static_cast<UINT>(::MulDiv(20, static_cast<int>(dpi_), 96));
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      HWND control = reinterpret_cast<HWND>(lp);
-      const TCtlId id = static_cast<TCtlId>(::GetDlgCtrlID(control));
-      const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || KindOf(id) == TCtlKind::Memo;
-      COLORREF fore = t.text, back = field ? t.edit : Background(control);
-      if (!field) {
-        const TLayoutEntry* entry = LayoutOf(id);
-        if (IsTitle(entry)) fore = t.accent;
-        else if (id == idLbSuVers) fore = t.dimText;
-        if (!::IsWindowEnabled(control)) fore = t.disabledText;
-      }
-      ::SetTextColor(dc, fore);
-      ::SetBkColor(dc, back);
-      ::SetBkMode(dc, OPAQUE);
-      result = reinterpret_cast<LRESULT>(ThemeBrush(back));
-      return true;
-    }
-    default:
-      return false;
-  }
-}
-
-COLORREF TWin32Form::Background(HWND window) {
-  for (HWND h = window; h != nullptr && h != hwnd_; h = ::GetParent(h)) {
-    const TLayoutEntry* entry = LayoutOf(static_cast<TCtlId>(::GetDlgCtrlID(h)));
-    if (entry != nullptr) return (entry->style & csBand) ? Theme().band : Theme().page;
-  }
-  return Theme().page;
-}
-
-void TWin32Form::PaintPanel(HWND panel, HDC dc, const RECT& client) {
-  const TThemeColours& t = Theme();
-  const int id = ::GetDlgCtrlID(panel);
-  const int line = std::max(1, ::MulDiv(2, static_cast<int>(dpi_), 96));
-  if (id == idPaMaiTop) {
-    RECT r{client.left, client.bottom - line, client.right, client.bottom};
-    ::FillRect(dc, &r, ThemeBrush(t.accent));
-  } else if (id == idPaMaiCtl) {
-    RECT r{client.left, client.top, client.right, client.top + line};
-    ::FillRect(dc, &r, ThemeBrush(t.accent));
-  } else if (id == idImApLogo && logo_ != nullptr) {
-    BITMAP bm{};
-    ::GetObjectW(logo_, sizeof bm, &bm);
-    HDC mem = ::CreateCompatibleDC(dc);
-    HGDIOBJ old = ::SelectObject(mem, logo_);
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::StretchBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, mem, 0, 0,
-                 bm.bmWidth, bm.bmHeight, SRCCOPY);
-    ::SelectObject(mem, old);
-    ::DeleteDC(mem);
-  }
 }
 
 std::unique_ptr<IFormView> CreateWin32SetupForm(unsigned forcedDpi) {

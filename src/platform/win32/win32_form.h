@@ -79,6 +79,7 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   COLORREF Background(HWND window) override;
   void PaintPanel(HWND panel, HDC dc, const RECT& client) override;
   bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  std::wstring AccessibleNameOf(HWND control) override;
 
   HWND hwnd() const { return hwnd_; }
   // The most recently created wizard window that still exists, or nullptr.

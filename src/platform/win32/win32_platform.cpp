@@ -91,6 +91,15 @@ class TWin32Platform : public IPlatform {
     if (text != nullptr) ::LocalFree(text);
     return result;
   }
+  ustring DecodeAnsiText(const std::uint8_t* data, std::size_t size) override {
+    if (size == 0 || size > static_cast<std::size_t>(INT_MAX)) return {};
+    const char* bytes = reinterpret_cast<const char*>(data);
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), text.data(), n);
+    return ustring(reinterpret_cast<const char16_t*>(text.data()), text.size());
+  }
   ustring FormatNumberGrouped(double value) override {
     wchar_t digits[64];
     swprintf(digits, 64, L"%.0f", value);

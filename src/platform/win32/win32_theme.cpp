@@ -1,6 +1,7 @@
 #include "platform/win32/win32_theme.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -13,6 +14,17 @@ namespace {
 constexpr int cThemeResourceId = 200;  // RCDATA: the theme's text form
 
 COLORREF Ref(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+std::uint32_t Rgb(COLORREF c) {
+  return static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+}
+
+// The named theme as loaded, and whether one was.
+TThemePaletteRgb& LoadedTheme() {
+  static TThemePaletteRgb palette;
+  return palette;
+}
+bool themeLoaded = false;
+bool (*highContrastQuery)() = nullptr;
 
 TThemeColours& Current() {
   // Until a theme is loaded: the system's light colours.
@@ -92,9 +104,34 @@ bool LoadTheme(const ustring& name) {
   if (data == nullptr) return false;
   TThemePaletteRgb p;
   if (!ParseThemePalette(std::string(data, ::SizeofResource(nullptr, res)), name, p)) return false;
-  Current() = TThemeColours{Ref(p.page),       Ref(p.band),         Ref(p.text), Ref(p.dimText), Ref(p.accent),
-                            Ref(p.accentText), Ref(p.disabledText), Ref(p.edit), Ref(p.line)};
+  LoadedTheme() = p;
+  themeLoaded = true;
+  RefreshThemeColours();
   return true;
+}
+
+void SetHighContrastQuery(bool (*query)()) { highContrastQuery = query; }
+
+bool HighContrastOn() {
+  if (highContrastQuery != nullptr) return highContrastQuery();
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof hc;
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) != FALSE && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+bool RefreshThemeColours() {
+  // Without a loaded theme the palette already is the system's.
+  if (!themeLoaded) return false;
+  const TThemePaletteRgb p =
+      HighContrastOn() ? HighContrastPalette(Rgb(::GetSysColor(COLOR_WINDOW)), Rgb(::GetSysColor(COLOR_WINDOWTEXT)),
+                                             Rgb(::GetSysColor(COLOR_GRAYTEXT)))
+                       : LoadedTheme();
+  const TThemeColours next{Ref(p.page),       Ref(p.band),         Ref(p.text), Ref(p.dimText), Ref(p.accent),
+                           Ref(p.accentText), Ref(p.disabledText), Ref(p.edit), Ref(p.line)};
+  TThemeColours& now = Current();
+  const bool changed = std::memcmp(&now, &next, sizeof next) != 0;
+  now = next;
+  return changed;
 }
 
 void TThemeFonts::Create(UINT dpi) {

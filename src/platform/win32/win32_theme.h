@@ -17,7 +17,20 @@ struct TThemeColours {
 const TThemeColours& Theme();
 // Loads the named theme from the program's RCDATA resource 200; false when
 // absent, malformed or of another name (the palette then stays as it was).
+// While the system's high-contrast mode is on, the system's colours are used
+// instead (see RefreshThemeColours).
 bool LoadTheme(const ustring& name);
+// True while the system's high-contrast mode is on.
+bool HighContrastOn();
+// Replaces the system's answer for HighContrastOn (nullptr: ask the system
+// again). Wine 8 keeps no such setting: SPI_SETHIGHCONTRAST fails with 1439
+// (ERROR_INVALID_SPI_VALUE) and SPI_GETHIGHCONTRAST always answers "off", so
+// the tests that run the window under Wine stand in for the system here.
+void SetHighContrastQuery(bool (*query)());
+// Picks the palette again after the system's colours or its high-contrast
+// setting changed: the system's contrast colours while that mode is on, the
+// loaded theme otherwise. True when the palette changed.
+bool RefreshThemeColours();
 // A solid brush of the colour, kept for the life of the process.
 HBRUSH ThemeBrush(COLORREF colour);
 

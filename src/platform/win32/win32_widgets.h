@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "platform/control_ids.h"
 
@@ -25,6 +26,9 @@ class IWidgetOwner {
   // A container's notification from a child (WM_COMMAND, WM_DRAWITEM,
   // WM_MEASUREITEM, WM_CTLCOLOR*); true when handled, with its result.
   virtual bool Notify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) = 0;
+  // The name screen readers get for a control without a caption of its own
+  // (the text of the label that names it); empty for the others.
+  virtual std::wstring AccessibleNameOf(HWND control) = 0;
 };
 
 void RegisterWidgetClasses();
