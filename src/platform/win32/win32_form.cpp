@@ -732,3 +732,5 @@ bool TWin32Form::PreTranslate(const MSG& msg) {
 std::unique_ptr<IFormView> CreateWin32SetupForm(unsigned forcedDpi) {
   return std::make_unique<TWin32Form>(forcedDpi);
 }
+
+const wchar_t* TWin32Form::ClassName() { return cFormClass; }
