@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/setup_exit.h"
 #include "app/setup_run.h"
 #include "app/unattended.h"
 #include "catalogue/identity.h"
@@ -142,6 +143,7 @@ TEST_P(UnattendedSystems, ExitCodeLogAndWrites) {
   // No window, no message box, ever.
   EXPECT_EQ(Ui().Form(), nullptr);
   EXPECT_TRUE(Ui().messageBoxes.empty());
+  EXPECT_TRUE(Ui().appliedTheme.empty()) << "no theme, so no theme error dialog either";
   EXPECT_TRUE(sim.Executions().empty()) << "nothing is run after an unattended installation";
 }
 
@@ -247,6 +249,19 @@ TEST_F(UnattendedTest, SameResultAsTheWizard) {
   EXPECT_EQ(sim.DumpRegistry(cHkeyCurrentUser), wizardSystem.DumpRegistry(cHkeyCurrentUser));
   EXPECT_EQ(Tree(sim), Tree(wizardSystem));
   EXPECT_TRUE(sim.ReadLink(u"C:\\Users\\Public\\Desktop\\Corvalin.lnk").has_value()) << "desktop link missing";
+}
+
+// Every start-up code and task result maps onto the table's exit code;
+// start-up code 1 cannot be made on the emulated system (the word size is
+// fixed when the setup is built), so its mapping is checked here.
+TEST(ExitCodeMapping, StartupCodesAndTaskResults) {
+  const std::pair<std::uint8_t, std::uint32_t> startup[] = {{0, 0},    {1, 1633}, {2, 1620}, {3, 5},
+                                                           {4, 1638}, {5, 1603}, {6, 1603}};
+  for (const auto& [code, exit] : startup) EXPECT_EQ(ExitCodeOfStartup(code), exit) << int{code};
+  for (int code = 28; code <= 47; ++code) {
+    const std::uint32_t expected = code == 37 || code == 45 ? 0u : code == 34 ? 112u : 1603u;
+    EXPECT_EQ(ExitCodeOfTaskResult(static_cast<std::uint8_t>(code)), expected) << code;
+  }
 }
 
 // A second setup, while one holds the mutex, ends at once with 1618 and

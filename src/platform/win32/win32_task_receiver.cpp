@@ -1,9 +1,9 @@
+// <windows.h> comes first (through the form's header), so that its names
+// (LoadIcon -> LoadIconW) are the same in every declaration below.
+#include "platform/win32/win32_form.h"
 #include "platform/win32/win32_task_receiver.h"
 
-#include <windows.h>
-
 #include "common/task_msg.h"
-#include "platform/win32/win32_form.h"
 
 namespace {
 
