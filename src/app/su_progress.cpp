@@ -99,6 +99,10 @@ void TTaskDisplay::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
     return;
   }
   if (phase == cPhaseEnd) {
+    // Only the task that runs can end. Messages reach the window from other
+    // programs too; a stray end message would otherwise replace a start-up
+    // failure or a result by its own code and open the pages after it.
+    if (status_.stStaCod != (task == cTaskPrepare ? cStaPrepRuns : cStaInstRuns)) return;
     status_.stStaCod = status == 1 ? static_cast<std::uint8_t>(lparam & 0xFF) : cStaUnexpected;
     ++ended_;
     lastTask_ = static_cast<std::uint8_t>(task);
