@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/setup_defaults.h"
+#include "app/setup_exit.h"
 #include "catalogue/identity.h"
 #include "catalogue/joined_texts.h"
 #include "catalogue/texts.h"
@@ -45,7 +47,8 @@ TfmSetup::TfmSetup(IFormView& view)
       FramLice1(view),
       FramPrep1(view),
       FramRevi1(view),
-      FramFini1(view) {}
+      FramFini1(view),
+      display_(FramRevi1.mmReview, FramFini1.mmFiProg, fmStatus, fmNewSet, [this] { UpdatePageState(); }) {}
 
 void TfmSetup::FormCreate() {
   Os().Ui().OnException = [this](const ustring& message) { AppException(message); };
@@ -90,6 +93,7 @@ void TfmSetup::CreateWizard() {
   FramPrep1.Init(fmNewSet, [this] { FramPrep1btPpFoldClick(); });
   FramRevi1.Init(fmNewSet.nsInsTyp, [this] { FramRevi1ckRvOvwtClick(); });
   FramFini1.Init();
+  ApplyOptions(CmdParams);
 
   view_.LoadIcon(cIconId);
   view_.LoadLogo(cLogoId);
@@ -107,12 +111,7 @@ bool TfmSetup::TaskRunning() const {
 
 bool TfmSetup::IsBelowProgramFiles(const ustring& path) {
   ustring full;
-  if (Os().GetFullPathNameW(path, full) != cErrSuccess || full.size() > 260) return false;
-  ustring programs;
-  if (!GetSpecialFolder(cCsidlProgramFiles, programs)) return false;
-  full = LowerAscii(AddBackslash(full));
-  programs = LowerAscii(AddBackslash(programs));
-  return full.size() > programs.size() && full.compare(0, programs.size(), programs) == 0;
+  return FolderBelowProgramFiles(path, full);
 }
 
 bool TfmSetup::IsFolderAcceptable() {
@@ -278,4 +277,36 @@ bool TfmSetup::FormQueryEndSession() { return !TaskRunning(); }
 
 void TfmSetup::AppException(const ustring& message) {
   Os().Ui().ShowMessageBox(0, u"Exception: " + message, u"Setup", cMbOk | cMbIconError);
+}
+
+void TfmSetup::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) { display_.WMSetupTask(wparam, lparam); }
+
+void TfmSetup::ApplyOptions(const TCmdParams& cp) {
+  if (fmStatus.stStaCod != 0) return;
+  TNewSetup preset = fmNewSet;
+  // A folder the Prepare page would refuse is not preset: the default stays.
+  const bool folderTaken = ApplyCmdOptions(cp, preset);
+  fmNewSet.nsLangua = preset.nsLangua;
+  FramWelc1.cbWcLang.SetItemIndex(fmNewSet.nsLangua);
+  if (folderTaken && preset.nsInsLoc != fmNewSet.nsInsLoc) {
+    fmNewSet.nsInsLoc = preset.nsInsLoc;
+    FramPrep1.lbPpFold.SetCaption(fmNewSet.nsInsLoc);
+  }
+  // Code sets the boxes: their tags keep the click handlers quiet.
+  const auto tick = [](IControl& box, bool on) {
+    if (!on) return;
+    box.Tag = 1;
+    box.SetChecked(true);
+    box.Tag = 0;
+  };
+  tick(FramLice1.ckLcAgre, preset.nsEulAgr);
+  tick(FramPrep1.ckPpScDk, cp.cpDskIco);
+  tick(FramRevi1.ckRvOvwt, cp.cpCanOvr);
+}
+
+std::uint32_t TfmSetup::ExitCode() const {
+  const std::uint8_t code = fmStatus.stStaCod;
+  if (IsStartupFailure(code)) return ExitCodeOfStartup(code);
+  if (display_.TasksEnded() > 0 && display_.LastTask() == cTaskInstall) return ExitCodeOfTaskResult(display_.LastResult());
+  return cExitUserExit;
 }

@@ -9,19 +9,12 @@
 #include "app/su_fm_prep.h"
 #include "app/su_fm_revi.h"
 #include "app/su_fm_welc.h"
+#include "app/su_progress.h"
+#include "app/su_status.h"
+#include "common/cmdline.h"
 #include "common/setup_choices.h"
 #include "platform/ui.h"
 
-// The wizard's status.
-struct TSuStatus {
-  bool stWasNex = false;      // the last move was Next (steers the focus only)
-  bool stW11Nfo = false;      // the Windows 11 context-menu step completed
-  std::uint8_t stStaCod = 0;  // status code: 0 ok, 1..6 start-up failure, 16/17 task runs, 28..47 results
-  std::int32_t stActPag = 0;  // page shown: 0, 1, 2, 4, 5 (6 only while Next on Finish closes)
-};
-
-constexpr std::uint8_t cStaPrepRuns = 16;  // the preparation task runs
-constexpr std::uint8_t cStaInstRuns = 17;  // the installation task runs
 
 // Page indices.
 constexpr std::int32_t cPgWelcome = 0, cPgLicense = 1, cPgPrepare = 2, cPgReview = 4, cPgFinish = 5;
@@ -53,6 +46,12 @@ class TfmSetup {
 
   const TSuStatus& Status() const { return fmStatus; }
   const TNewSetup& NewSetup() const { return fmNewSet; }
+  // The process exit code for the state reached: the start-up failure's, the
+  // installation's outcome once it ran, otherwise the user left (1602).
+  std::uint32_t ExitCode() const;
+  // What the Review and Finish pages show now (the log takes them).
+  const IControl& ReviewMemo() const { return FramRevi1.mmReview; }
+  const IControl& ProgressMemo() const { return FramFini1.mmFiProg; }
 
  private:
   // controller
@@ -68,11 +67,8 @@ class TfmSetup {
   void CollectChoices();
   void SetLanguage(TSuLang language);
   bool TaskRunning() const;
-  // progress display
-  ustring GetStatusText(int code) const;
-  void AddReviewStatus(int code);
-  void AddProgressLine(int code, int status);
-  void UpdatePackageLine(int phase, int status, std::intptr_t lparam);
+  // The command line's options preset the boxes, the language and the folder.
+  void ApplyOptions(const TCmdParams& cp);
 
   IFormView& view_;
   IControl& btFrCanc;
@@ -88,4 +84,5 @@ class TfmSetup {
 
   TSuStatus fmStatus;
   TNewSetup fmNewSet;
+  TTaskDisplay display_;  // the progress display over the two memos
 };

@@ -1,5 +1,6 @@
 #include "app/su_fm_prep.h"
 
+#include "app/setup_defaults.h"
 #include "catalogue/identity.h"
 #include "catalogue/joined_texts.h"
 #include "catalogue/registry_tables.h"
@@ -44,7 +45,7 @@ void TFramPrep::Init(const TNewSetup& ns, std::function<void()> onFolderClick) {
   ckPpScSm.SetEnabled(false);
   ckPpScDk.Tag = 1;
   ckPpScDk.SetChecked(false);
-  if (ns.nsInsTyp == cInsTypUpdate && DesktopShortCutExists()) {
+  if (DefaultDesktopLink(ns.nsInsTyp)) {
     ckPpScDk.SetChecked(true);
     ckPpScDk.SetEnabled(false);
   }
@@ -59,15 +60,9 @@ void TFramPrep::Init(const TNewSetup& ns, std::function<void()> onFolderClick) {
     if (!owner[i].empty()) caption += u" (" + owner[i] + u")";
     box.SetCaption(caption);
     box.Tag = 1;
-    if (ns.nsInsTyp == cInsTypNew) {
-      // Another program's extension stays with it unless the user ticks the box.
-      box.SetChecked(owner[i].empty() || ours[i]);
-      box.SetEnabled(true);
-    } else {
-      // An existing association stays; the others may be added.
-      box.SetChecked(ours[i]);
-      box.SetEnabled(!ours[i]);
-    }
+    box.SetChecked(DefaultAssociation(ns.nsInsTyp, ours[i], owner[i]));
+    // In an update an existing association stays; the others may be added.
+    box.SetEnabled(ns.nsInsTyp == cInsTypNew || !ours[i]);
     box.Tag = 0;
   }
 }

@@ -1,5 +1,6 @@
 #include "app/su_fm_revi.h"
 
+#include "app/setup_defaults.h"
 #include "catalogue/hash_exts.h"
 #include "catalogue/texts.h"
 
@@ -17,7 +18,7 @@ void TFramRevi::Init(std::uint8_t nsInsTyp, std::function<void()> onOverwriteCli
   mmReview.ClearLines();
   ckRvOvwt.OnClick = std::move(onOverwriteClick);
   ckRvOvwt.Tag = 1;
-  ckRvOvwt.SetChecked(nsInsTyp == cInsTypUpdate);
+  ckRvOvwt.SetChecked(DefaultOverwrite(nsInsTyp));
   ckRvOvwt.Tag = 0;
 }
 
@@ -29,7 +30,9 @@ void TFramRevi::SetLanguage(TSuLang lang) {
   mmReview.ClearLines();
 }
 
-void TFramRevi::WriteReviewSummary(const TNewSetup& ns, TSuLang lang) {
+void TFramRevi::WriteReviewSummary(const TNewSetup& ns, TSuLang lang) { ::WriteReviewSummary(mmReview, ns, lang); }
+
+void WriteReviewSummary(IControl& mmReview, const TNewSetup& ns, TSuLang lang) {
   mmReview.AddLine(cTxPpTypeLabel[lang] +
                    (ns.nsInsTyp == cInsTypUpdate ? cTxPpTypeUpdate[lang] : cTxPpTypeNew[lang]));
   mmReview.AddLine(cTxPpFolder[lang] + u": " + ns.nsInsLoc);

@@ -29,6 +29,10 @@ class TFramRevi {
   IControl& lbRvNext;
 };
 
+// The summary lines of the Review page, added to memo: the one composition
+// for the wizard and the unattended log.
+void WriteReviewSummary(IControl& memo, const TNewSetup& ns, TSuLang lang);
+
 // A byte count without decimals, grouped with the thousands separator of the
 // user's regional settings (not of the wizard's language).
 ustring FormatByteCount(std::int64_t value);

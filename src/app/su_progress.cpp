@@ -1,6 +1,8 @@
 // The form's handler of WM_SETUP_TASK: the lines the worker tasks leave on the
 // Review and Finish pages, and the wizard's status code at each task's end.
-#include "app/setup_form.h"
+#include "app/su_progress.h"
+
+#include "app/su_fm_revi.h"
 #include "catalogue/setup_msgs.h"
 #include "catalogue/texts.h"
 #include "common/task_msg.h"
@@ -25,36 +27,40 @@ ustring TrimmedSystemMessage(std::int32_t code) {
 
 }  // namespace
 
-ustring TfmSetup::GetStatusText(int code) const { return SetupMsgText(code, fmNewSet.nsLangua); }
+TTaskDisplay::TTaskDisplay(IControl& review, IControl& progress, TSuStatus& status, const TNewSetup& ns,
+                           std::function<void()> onTaskEnd)
+    : review_(review), progress_(progress), status_(status), ns_(ns), onTaskEnd_(std::move(onTaskEnd)) {}
 
-void TfmSetup::AddReviewStatus(int code) {
+ustring TTaskDisplay::GetStatusText(int code) const { return SetupMsgText(code, ns_.nsLangua); }
+
+void TTaskDisplay::AddReviewStatus(int code) {
   const ustring text = GetStatusText(code);
-  if (!text.empty()) FramRevi1.mmReview.AddLine(text);
+  if (!text.empty()) review_.AddLine(text);
 }
 
-void TfmSetup::AddProgressLine(int code, int status) {
+void TTaskDisplay::AddProgressLine(int code, int status) {
   ustring text = GetStatusText(code);
   if (text.empty()) return;
   const bool stepLine = code >= cStaPreparing && code <= cStaPkgResult;
   // The bound guards the step results' table; a verdict (45..47) does not
   // index it, so an odd end status must not swallow "Installation failed.".
   if (status > 3 && (stepLine || code < cStaPreparing)) return;
-  IControl& memo = FramFini1.mmFiProg;
-  const TSuLang lang = fmNewSet.nsLangua;
+  IControl& memo = progress_;
+  const TSuLang lang = ns_.nsLangua;
   if (stepLine) text += StepResults[static_cast<std::size_t>(status)][lang];
   else if (code > cStaPkgResult) memo.AddLine(u"");
   memo.AddLine(text);
-  if (code == cStaInstallOk && fmStatus.stW11Nfo && fmNewSet.nsInsTyp == cInsTypNew) {
+  if (code == cStaInstallOk && status_.stW11Nfo && ns_.nsInsTyp == cInsTypNew) {
     memo.AddLine(u"");
     memo.AddLine(cTxFiW11Heading[lang]);
     memo.AddLine(cTxFiW11Hint[lang]);
   }
 }
 
-void TfmSetup::UpdatePackageLine(int phase, int status, std::intptr_t lparam) {
+void TTaskDisplay::UpdatePackageLine(int phase, int status, std::intptr_t lparam) {
   const ustring head = GetStatusText(phase);
   if (head.empty() || status > 4) return;
-  const TSuLang lang = fmNewSet.nsLangua;
+  const TSuLang lang = ns_.nsLangua;
   ustring tail;
   std::int32_t err = 0;
   if (phase == cStaPkgRemove || phase == cStaPkgAdd) {
@@ -69,19 +75,19 @@ void TfmSetup::UpdatePackageLine(int phase, int status, std::intptr_t lparam) {
     if (status == 0 && err < 0) tail = StepResults[3][lang];
     if (err < 0)
       tail += u" (0x" + HexOf(static_cast<std::uint32_t>(err), 8) + u": " + TrimmedSystemMessage(err) + u")";
-    if (!fmStatus.stW11Nfo) fmStatus.stW11Nfo = status == cPkgCompleted;
+    if (!status_.stW11Nfo) status_.stW11Nfo = status == cPkgCompleted;
   }
   // An already registered package needs no line.
   if (err == cPkgPresent) return;
   const ustring line = head + tail;
-  IControl& memo = FramFini1.mmFiProg;
+  IControl& memo = progress_;
   const int last = memo.LineCount() - 1;
   // Successive progress of one phase rewrites its line; a new phase starts a new one.
   if (last >= 0 && memo.Line(last).compare(0, head.size(), head) == 0) memo.SetLine(last, line);
   else memo.AddLine(line);
 }
 
-void TfmSetup::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
+void TTaskDisplay::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
   const int task = static_cast<int>((wparam >> 16) & 0xFF);
   const int phase = static_cast<int>((wparam >> 8) & 0xFF);
   const int status = static_cast<int>(wparam & 0xFF);
@@ -93,24 +99,27 @@ void TfmSetup::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
     return;
   }
   if (phase == cPhaseStart) {
-    if (task == cTaskPrepare) FramRevi1.WriteReviewSummary(fmNewSet, fmNewSet.nsLangua);
+    if (task == cTaskPrepare) WriteReviewSummary(review_, ns_, ns_.nsLangua);
     return;
   }
   if (phase == cPhaseEnd) {
     // Only the task that runs can end. Messages reach the window from other
     // programs too; a stray end message would otherwise replace a start-up
     // failure or a result by its own code and open the pages after it.
-    if (fmStatus.stStaCod != (task == cTaskPrepare ? cStaPrepRuns : cStaInstRuns)) return;
-    fmStatus.stStaCod = status == 1 ? static_cast<std::uint8_t>(lparam & 0xFF) : cStaUnexpected;
+    if (status_.stStaCod != (task == cTaskPrepare ? cStaPrepRuns : cStaInstRuns)) return;
+    status_.stStaCod = status == 1 ? static_cast<std::uint8_t>(lparam & 0xFF) : cStaUnexpected;
+    ++ended_;
+    lastTask_ = static_cast<std::uint8_t>(task);
+    lastResult_ = status_.stStaCod;
     if (task == cTaskInstall) {
-      if (fmStatus.stStaCod == cStaUnexpected) AddProgressLine(cStaUnexpected, status);
-      if (fmStatus.stStaCod != cStaInstallOk) fmStatus.stStaCod = cStaInstallFailed;
-      AddProgressLine(fmStatus.stStaCod, status);
+      if (status_.stStaCod == cStaUnexpected) AddProgressLine(cStaUnexpected, status);
+      if (status_.stStaCod != cStaInstallOk) status_.stStaCod = cStaInstallFailed;
+      AddProgressLine(status_.stStaCod, status);
     } else {
-      AddReviewStatus(fmStatus.stStaCod);
+      AddReviewStatus(status_.stStaCod);
     }
-    UpdatePageState();
+    if (onTaskEnd_) onTaskEnd_();
     return;
   }
-  FramFini1.mmFiProg.AddLine(u"Unknown StatCode: 0x" + HexOf(static_cast<std::uint32_t>(phase), 2));
+  progress_.AddLine(u"Unknown StatCode: 0x" + HexOf(static_cast<std::uint32_t>(phase), 2));
 }

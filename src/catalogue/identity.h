@@ -10,6 +10,11 @@ inline constexpr char16_t cProgId[] = u"Corvalin.HashFileExt";   // file type of
 inline constexpr char16_t cFileTypeName[] = u"Corvalin Hash File";
 inline constexpr char16_t cHandlerKeyName[] = u"Corvalin";       // shell-extension handler subkeys
 inline constexpr char16_t cPropPageKeyName[] = u"CorvalinHashPage";
+// The machine-wide mutex that lets one setup (or uninstaller) run at a time;
+// "Global\\" reaches every session, the system account's included.
+inline constexpr char16_t cSetupMutexName[] = u"Global\\Corvalin-Setup-Running";
+// The log's file name in the temporary folder.
+inline constexpr char16_t cSetupLogName[] = u"Corvalin-Setup.log";
 
 // Home page; it ends with "/" so that a path segment can follow directly.
 inline constexpr char16_t cWebAddress[] = u"https://www.corvalin.example/";

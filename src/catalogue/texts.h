@@ -17,6 +17,10 @@ inline constexpr TLangText cTxInstall{{u"Install", u"Installieren"}};
 inline constexpr TLangText cTxFinish{{u"Finish", u"Beenden"}};
 inline constexpr TLangText cTxWaitMore{{u"Please wait a bit more for a proper installation!",
                                         u"Bitte warten Sie noch ein wenig für eine saubere Installation!"}};
+// A second setup started while one runs, when the running one's window can't be brought forward.
+inline constexpr TLangText cTxAlreadyRunning{
+    {u"Another setup of Corvalin is already running. Please let it finish first.",
+     u"Ein anderes Setup von Corvalin läuft bereits. Bitte lassen Sie es zuerst zu Ende laufen."}};
 inline constexpr TLangText cTxTakesMinutes{{u"can take 1-2 minutes!", u"kann 1-2 Minuten dauern!"}};
 
 // --- Welcome page ---

@@ -18,7 +18,18 @@ void ApplyOption(const ustring& opt, TCmdParams& params) {
     value = opt.substr(3);
   }
   const char16_t upper = (letter >= u'a' && letter <= u'z') ? static_cast<char16_t>(letter - 32) : letter;
-  if (upper == u'P' || upper == u'U') return;  // recognised, skipped whatever their value
+  // Texts: taken whatever their length. U is recognised and skipped.
+  if (upper == u'P') {
+    params.cpDirGiv = true;
+    params.cpInsDir = value;
+    return;
+  }
+  if (upper == u'R') {
+    params.cpLogGiv = true;
+    params.cpLogFil = value;
+    return;
+  }
+  if (upper == u'U') return;
   if (value.size() != 1) return;
   std::int64_t number = 0;
   if (!TextToInt64(value, number)) number = -1;
@@ -28,7 +39,10 @@ void ApplyOption(const ustring& opt, TCmdParams& params) {
     case u'I': params.cpDskIco = number == 1; break;
     case u'O': params.cpCanOvr = number == 1; break;
     case u'L':
-      if (number == 0 || number == 1) params.cpSelLan = static_cast<TSuLang>(number);
+      if (number == 0 || number == 1) {
+        params.cpSelLan = static_cast<TSuLang>(number);
+        params.cpLanGiv = true;
+      }
       break;
     default: break;
   }

@@ -11,11 +11,17 @@ struct TCmdParams {
   bool cpCanOvr = false;   // O
   TSuLang cpSelLan = 0;    // L: 0 or 1
   ustring cpPa0Exe;        // trimmed text in front of the first "/"
+  // Whether an option was given at all, and the two texts. A value cannot
+  // hold a "/": the text is cut at every one.
+  bool cpLanGiv = false;   // an L option with 0 or 1 set cpSelLan
+  bool cpDirGiv = false;   // P given
+  ustring cpInsDir;        // P: the folder of a new installation
+  bool cpLogGiv = false;   // R given
+  ustring cpLogFil;        // R: the log file
 };
 
 // Never fails; text that is not an option is ignored.
 TCmdParams ParseCmdLine(const ustring& text);
 
-// The program-wide record, filled once by the entry point. Nothing reads it:
-// the wizard behaves the same whatever the options say.
+// The program-wide record, filled once by the entry point.
 extern TCmdParams CmdParams;

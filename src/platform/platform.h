@@ -77,6 +77,20 @@ class IPlatform {
   // Like Windows: with a too-small buffer returns the size needed including the NUL;
   // on success the number of units written without the NUL; 0 on failure.
   virtual std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) = 0;
+  // Moves the file pointer by distance from method (cFileBegin, cFileCurrent, cFileEnd);
+  // the new position in newPosition.
+  virtual std::uint32_t SetFilePointerEx(THandle file, std::int64_t distance, std::uint32_t method,
+                                         std::uint64_t& newPosition) = 0;
+  // The temporary folder of the calling user, with a trailing backslash (the
+  // Windows temp folder for the system account).
+  virtual std::uint32_t GetTempPathW(ustring& path) = 0;
+
+  // --- named kernel objects ---
+  // CreateMutexW(no security, not owned, name). cErrAlreadyExists when the mutex
+  // existed already; mutex is a valid handle then too. The mutex lives until
+  // its last handle is closed with CloseMutex (CloseHandle on Windows).
+  virtual std::uint32_t CreateMutexW(const ustring& name, THandle& mutex) = 0;
+  virtual void CloseMutex(THandle mutex) = 0;
 
   // --- registry (native 64-bit view) ---
   virtual std::uint32_t RegOpenCurrentUser(std::uint32_t access, THKey& key) = 0;

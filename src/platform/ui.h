@@ -104,6 +104,18 @@ class IFormView {
   std::function<void(std::uintptr_t, std::intptr_t)> OnTaskMessage;  // WM_SETUP_TASK on the GUI thread
 };
 
+// A window that only receives WM_SETUP_TASK for a front end without a visible
+// window (a message-only window on Windows: it needs no desktop).
+class ITaskReceiver {
+ public:
+  virtual ~ITaskReceiver() = default;
+  virtual THwnd Handle() const = 0;
+  // Dispatches the messages posted to it, in posting order, until done() holds.
+  virtual void RunUntil(const std::function<bool()>& done) = 0;
+
+  std::function<void(std::uintptr_t, std::intptr_t)> OnTaskMessage;  // WM_SETUP_TASK
+};
+
 class IUi {
  public:
   virtual ~IUi() = default;
@@ -115,6 +127,11 @@ class IUi {
   virtual std::unique_ptr<IFormView> CreateSetupForm() = 0;
   // Shows the form and runs the event loop until it has closed.
   virtual void RunEventLoop(IFormView& form) = 0;
+  // A receiver of the workers' messages with no window on screen.
+  virtual std::unique_ptr<ITaskReceiver> CreateTaskReceiver() = 0;
+  // Brings the wizard window of another running setup to the front (restored
+  // when minimised); false when there is none to be found.
+  virtual bool ActivateOtherSetupWindow() = 0;
   // Paints what waits to be painted (a page just shown). User input and posted
   // messages stay queued until the running handler has returned, so no other
   // handler runs inside it.

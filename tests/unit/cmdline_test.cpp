@@ -68,6 +68,43 @@ INSTANTIATE_TEST_SUITE_P(
         TParseCase{u"/L:x /L:1", false, false, false, false, 1, u""},
         TParseCase{u"/L:\"\" /L:1", false, false, false, false, 1, u""}));
 
+struct TGivenCase {
+  const char16_t* input;
+  bool lanGiven;
+  bool dirGiven;
+  const char16_t* dir;
+  bool logGiven;
+  const char16_t* log;
+};
+
+void PrintTo(const TGivenCase& c, std::ostream* os) { *os << ToUtf8(c.input); }
+
+class GivenOrNotCases : public testing::TestWithParam<TGivenCase> {};
+
+// Whether /L, /P and /R were given, and the texts of /P and /R (leftmost
+// wins, quotes removed, cut at a "/").
+TEST_P(GivenOrNotCases, YieldsRecord) {
+  const TGivenCase& c = GetParam();
+  const TCmdParams p = ParseCmdLine(c.input);
+  EXPECT_EQ(p.cpLanGiv, c.lanGiven);
+  EXPECT_EQ(p.cpDirGiv, c.dirGiven);
+  EXPECT_EQ(p.cpInsDir, c.dir);
+  EXPECT_EQ(p.cpLogGiv, c.logGiven);
+  EXPECT_EQ(p.cpLogFil, c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GivenOrNotCases,
+    testing::Values(TGivenCase{u"setup.exe", false, false, u"", false, u""},
+                    TGivenCase{u"x /L:0", true, false, u"", false, u""},
+                    TGivenCase{u"x /L:2 /L:x", false, false, u"", false, u""},
+                    TGivenCase{u"x /P:\"C:\\Program Files\\A B\" /R:\"C:\\My Logs\\s.log\"", false, true,
+                               u"C:\\Program Files\\A B", true, u"C:\\My Logs\\s.log"},
+                    TGivenCase{u"x /p:C:\\X /P:C:\\Y", false, true, u"C:\\X", false, u""},
+                    TGivenCase{u"x /P:\"\"", false, true, u"", false, u""},
+                    TGivenCase{u"x /R:l", false, false, u"", true, u"l"},
+                    TGivenCase{u"x /P:\"C:\\a/b\"", false, true, u"\"C:\\a", false, u""}));
+
 // A later parse starts from the defaults again.
 TEST(ParseCmdLine, StartsFromDefaults) {
   EXPECT_TRUE(ParseCmdLine(u"/S:1").cpModSil);

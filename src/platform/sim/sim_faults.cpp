@@ -66,7 +66,7 @@ std::size_t TSimPlatform::OpenCount() {
   std::lock_guard<std::mutex> guard(state_->lock);
   std::size_t apartments = 0;
   for (const auto& entry : state_->apartments) apartments += static_cast<std::size_t>(entry.second);
-  return state_->keys.size() + state_->files.size() + state_->links.size() + apartments;
+  return state_->keys.size() + state_->files.size() + state_->links.size() + state_->mutexes.size() + apartments;
 }
 
 std::vector<std::string> TSimPlatform::DescribeOpen() {
@@ -75,6 +75,7 @@ std::vector<std::string> TSimPlatform::DescribeOpen() {
   for (const auto& [handle, key] : state_->keys) open.push_back("key " + ToUtf8(key.node->path));
   for (const auto& [handle, file] : state_->files) open.push_back("file " + ToUtf8(file.path));
   for (const auto& [handle, link] : state_->links) open.push_back("shell link to " + ToUtf8(link.target));
+  for (const auto& [handle, name] : state_->mutexes) open.push_back("mutex " + ToUtf8(name));
   for (const auto& [thread, count] : state_->apartments) {
     if (count == 0) continue;
     std::ostringstream text;

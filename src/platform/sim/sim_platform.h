@@ -104,6 +104,8 @@ class TSimPlatform : public IPlatform {
   ustring userName = u"Tester";   // GetUserNameW
   // The system's ANSI code page for DecodeAnsiText: 1252 (Western) or 65001 (UTF-8).
   std::uint32_t ansiCodePage = 1252;
+  // GetTempPathW (the folder is not made; empty makes the call fail).
+  ustring tempPath = u"C:\\Users\\Tester\\AppData\\Local\\Temp\\";
   // What ShellExecuteW returns for a file that exists (> 32 = success).
   std::intptr_t shellExecuteResult = 42;
   // Class ids that ProbeClassInstance finds registered.
@@ -118,6 +120,9 @@ class TSimPlatform : public IPlatform {
                  std::uint32_t type = cRegSz);
   void PutDword(THKey root, const ustring& path, const ustring& name, std::uint32_t value);
   bool HasKey(THKey root, const ustring& path);
+  // Every key and value below root, one line each, in name order: two systems
+  // with equal dumps hold the same registry.
+  std::vector<ustring> DumpRegistry(THKey root);
   std::optional<TSimRegValue> GetValue(THKey root, const ustring& path, const ustring& name);
   // The text of a REG_SZ value up to its first NUL; nullopt when absent or of another type.
   std::optional<ustring> GetString(THKey root, const ustring& path, const ustring& name);
@@ -176,7 +181,9 @@ class TSimPlatform : public IPlatform {
   std::vector<TSimExecution> Executions();
   // The sum of every Sleep so far.
   std::uint64_t SleptMilliseconds();
-  // Keys, file handles, shell links and COM apartments still open.
+  // Names of the named mutexes that exist now (one entry per open handle).
+  std::vector<ustring> LiveMutexes();
+  // Keys, file handles, shell links, mutexes and COM apartments still open.
   std::size_t OpenCount();
   std::vector<std::string> DescribeOpen();
 
@@ -205,6 +212,11 @@ class TSimPlatform : public IPlatform {
   std::uint32_t GetDiskFreeSpaceExW(const ustring& path, std::uint64_t& freeBytesAvailableToCaller) override;
   std::uint32_t GetFullPathNameW(const ustring& path, ustring& fullPath) override;
   std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) override;
+  std::uint32_t SetFilePointerEx(THandle file, std::int64_t distance, std::uint32_t method,
+                                 std::uint64_t& newPosition) override;
+  std::uint32_t GetTempPathW(ustring& path) override;
+  std::uint32_t CreateMutexW(const ustring& name, THandle& mutex) override;
+  void CloseMutex(THandle mutex) override;
 
   std::uint32_t RegOpenCurrentUser(std::uint32_t access, THKey& key) override;
   std::uint32_t RegOpenKeyExW(THKey parent, const ustring& subKey, std::uint32_t options, std::uint32_t access,

@@ -108,6 +108,7 @@ struct TSimPlatform::TState {
   std::vector<TSimExecution> executions;
   std::map<std::uintptr_t, TSimLink> links;
   std::map<std::thread::id, int> apartments;
+  std::map<std::uintptr_t, ustring> mutexes;  // open mutex handles and their names
 
   // faults and observations
   std::vector<sim::TFault> faults;

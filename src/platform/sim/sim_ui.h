@@ -148,6 +148,9 @@ class TSimUi : public IUi {
   bool ApplyTheme(const ustring& name) override;
   std::unique_ptr<IFormView> CreateSetupForm() override;
   void RunEventLoop(IFormView& form) override;
+  // A receiver that takes the messages posted to its own handle (sim_task_receiver.cpp).
+  std::unique_ptr<ITaskReceiver> CreateTaskReceiver() override;
+  bool ActivateOtherSetupWindow() override;
   void ProcessPendingEvents() override { ++paintRequests; }
   int ShowMessageBox(THwnd owner, const ustring& text, const ustring& caption, int style) override;
   std::int32_t SHGetSpecialFolderLocation(THwnd owner, int csidl, TItemId& item) override;
@@ -161,6 +164,11 @@ class TSimUi : public IUi {
   bool themeAvailable = true;             // ApplyTheme fails when false
   std::deque<int> messageBoxAnswers;      // next answers; when empty the default button is taken
   TChooserScript chooserScript;           // the answer of every folder chooser
+  bool otherSetupWindow = false;          // another setup's wizard window can be found
+
+  // Task receivers made so far; windows a user could see never come from them.
+  int taskReceivers = 0;
+  int activations = 0;                    // ActivateOtherSetupWindow calls that found a window
 
   // --- observations ---
   bool initialized = false;

@@ -288,3 +288,5 @@ LRESULT TWin32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 std::unique_ptr<IFormView> CreateWin32SetupForm(unsigned forcedDpi) {
   return std::make_unique<TWin32Form>(forcedDpi);
 }
+
+const wchar_t* TWin32Form::ClassName() { return cFormClass; }

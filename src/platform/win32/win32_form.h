@@ -84,6 +84,8 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   HWND hwnd() const { return hwnd_; }
   // The most recently created wizard window that still exists, or nullptr.
   static TWin32Form* Current();
+  // The window class of the wizard, by which a second setup finds it.
+  static const wchar_t* ClassName();
   // The window that the layout places for a control (a memo's host, else the control).
   HWND OuterWindow(TCtlId id) const;
   // Gives the window the client area of the design at its DPI (not shown yet).

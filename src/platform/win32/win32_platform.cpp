@@ -147,6 +147,29 @@ class TWin32Platform : public IPlatform {
     written = n;
     return ok ? 0 : ::GetLastError();
   }
+  std::uint32_t SetFilePointerEx(THandle file, std::int64_t distance, std::uint32_t method,
+                                 std::uint64_t& newPosition) override {
+    LARGE_INTEGER move{}, moved{};
+    move.QuadPart = distance;
+    if (!::SetFilePointerEx(reinterpret_cast<HANDLE>(file), move, &moved, method)) return ::GetLastError();
+    newPosition = static_cast<std::uint64_t>(moved.QuadPart);
+    return 0;
+  }
+  std::uint32_t GetTempPathW(ustring& path) override {
+    wchar_t buffer[MAX_PATH + 2] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 2, buffer);
+    if (n == 0 || n > MAX_PATH + 1) return n == 0 ? ::GetLastError() : ERROR_BUFFER_OVERFLOW;
+    path = U(buffer);
+    return 0;
+  }
+  std::uint32_t CreateMutexW(const ustring& name, THandle& mutex) override {
+    HANDLE h = ::CreateMutexW(nullptr, FALSE, W(name));
+    const DWORD err = ::GetLastError();
+    mutex = reinterpret_cast<THandle>(h);
+    if (h == nullptr) return err;
+    return err == ERROR_ALREADY_EXISTS ? err : 0;
+  }
+  void CloseMutex(THandle mutex) override { ::CloseHandle(reinterpret_cast<HANDLE>(mutex)); }
   std::uint32_t CloseHandle(THandle handle) override {
     return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) ? 0 : ::GetLastError();
   }

@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_task_receiver.h"
 #include "platform/win32/win32_theme.h"
 
 namespace {
@@ -57,6 +58,10 @@ class TWin32Ui : public IUi {
     MSG msg;
     while (!form.IsClosed() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
   }
+
+  std::unique_ptr<ITaskReceiver> CreateTaskReceiver() override { return CreateWin32TaskReceiver(); }
+
+  bool ActivateOtherSetupWindow() override { return ActivateWin32SetupWindow(); }
 
   void ProcessPendingEvents() override {
     TWin32Form* form = TWin32Form::Current();
