@@ -33,6 +33,9 @@ ctest --preset native-asan -j "$jobs"
 echo "== Windows tests under Wine =="
 ctest --preset win64
 
+echo "== release checks: manifest, reproducible setup, signing =="
+scripts/check-release.sh
+
 if [ -x build/native/bench/payload_bench ]; then
   echo "== payload benchmark =="
   build/native/bench/payload_bench
