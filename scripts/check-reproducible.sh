@@ -20,8 +20,10 @@ started=$(date +%s)
 # the tree's own build folders do not come along; outside a repository,
 # everything but build/.
 copy=$work/corvalin
-rm -rf "$copy"
 mkdir -p "$copy"
+# A build folder left by an earlier run in the same work folder is reused
+# (the sources are always copied afresh); a new work folder builds clean.
+find "$copy" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   (cd "$root" && git ls-files -z --cached --others --exclude-standard) |
     (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$copy"
