@@ -16,6 +16,16 @@ trap 'rm -rf "$work"' EXIT
 
 t0=$(date +%s)
 /usr/bin/python3 "$here/check-winget-manifest.py" "$build" "$schemas" "$root"
+# The manifest check must notice a return code that went missing.
+mkdir -p "$work/manifest/winget"
+cp "$build"/winget/*.yaml "$work/manifest/winget/"
+cp "$build/Corvalin-Setup.exe" "$work/manifest/"
+sed -i '/InstallerReturnCode: 1618 /,+1d' "$work/manifest/winget/"*.installer.yaml
+if /usr/bin/python3 "$here/check-winget-manifest.py" "$work/manifest" "$schemas" "$root" 2>/dev/null; then
+  echo "check-release: FAILED: a manifest without exit code 1618 passed the check" >&2
+  exit 1
+fi
+rm -rf "$work/manifest"
 t1=$(date +%s)
 "$here/check-reproducible.sh" "$work" "$build"
 t2=$(date +%s)

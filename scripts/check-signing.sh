@@ -71,6 +71,10 @@ open(sys.argv[2], "wb").write(data)
 if osslsigncode verify -CAfile "$keys/ca.crt" -in "$tampered" >/dev/null 2>&1; then
   fail "a file changed after signing still verifies"
 fi
+# ... and so does the comparison with the rebuild, once the signature is off.
+if "$python" "$here/pe-compare.py" --strip-signature "$reference_build/Corvalin-Setup.exe" "$tampered" >/dev/null; then
+  fail "a file changed after signing compares equal to the rebuild"
+fi
 rm -f "$tampered"
 
 # --- signed = unsigned reproducible build + signature; signing again gives the same bytes
