@@ -51,7 +51,7 @@ function(corvalin_sign_executable target description)
             -DTIMESTAMP_URL=${CORVALIN_SIGN_TIMESTAMP_URL}
             -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
             -P ${CMAKE_SOURCE_DIR}/cmake/sign-file.cmake
-    COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
+    COMMENT "Signing ${description} (target ${target})"
     VERBATIM)
 endfunction()
 

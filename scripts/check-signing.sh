@@ -44,9 +44,10 @@ password=$(cat "$keys/password")
 
 # --- the build signs with them
 cmake -DCORVALIN_SIGN_PKCS12="$keys/signer.p12" -DCORVALIN_SIGN_PASSWORD_FILE="$keys/password" "$build" >/dev/null
+rm -f "$build/Corvalin-Setup.exe"  # linked (and signed) again whatever an earlier run left
 cmake --build "$build" --target corvalin_setup -j "${CORVALIN_JOBS:-2}" >"$work/signing-build.log" 2>&1 ||
   { tail -n 30 "$work/signing-build.log" >&2; fail "the signing build failed"; }
-grep -q "Signing Corvalin-Setup.exe" "$work/signing-build.log" || fail "the build did not sign"
+grep -qF "Signed $build/Corvalin-Setup.exe" "$work/signing-build.log" || fail "the build did not sign"
 signed=$build/Corvalin-Setup.exe
 if grep -rqF -- "$password" "$build" 2>/dev/null; then
   fail "the PKCS#12 password appears in the build folder: $(grep -rlF -- "$password" "$build" | head -3)"
