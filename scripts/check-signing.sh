@@ -19,7 +19,7 @@ python=/usr/bin/python3
 started=$(date +%s)
 # The signing time: the builder's SOURCE_DATE_EPOCH or the last commit's time
 # (the build folder may be a copy without the repository).
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
 fail() { echo "check-signing: FAILED: $*" >&2; exit 1; }
 
 # --- a throw-away authority, a code-signing certificate it issued, a PKCS#12 file
