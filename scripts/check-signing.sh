@@ -87,7 +87,15 @@ cmake -DFILE="$again" -DDESCRIPTION="Corvalin Setup" -DOSSLSIGNCODE="$(command -
   -DPKCS12="$keys/signer.p12" -DPASSWORD_FILE="$keys/password" -DSOURCE_DIR="$root" \
   -P "$root/cmake/sign-file.cmake" >/dev/null
 cmp -s "$again" "$signed" || fail "signing the same file twice gave different bytes"
-rm -f "$again"
+# A timestamp server that cannot be reached fails the signing (nothing listens
+# on the discard port here) instead of leaving a file without its timestamp.
+cp "$reference_build/Corvalin-Setup.exe" "$again"
+if cmake -DFILE="$again" -DDESCRIPTION="Corvalin Setup" -DOSSLSIGNCODE="$(command -v osslsigncode)" \
+     -DPKCS12="$keys/signer.p12" -DPASSWORD_FILE="$keys/password" -DSOURCE_DIR="$root" \
+     -DTIMESTAMP_URL=http://127.0.0.1:9/ -P "$root/cmake/sign-file.cmake" >/dev/null 2>&1; then
+  fail "signing passed although the timestamp server was unreachable"
+fi
+[ ! -e "$again" ] || fail "a file without its timestamp was left behind"
 
 # --- a wrong password fails the build and leaves no unsigned file behind
 echo wrong >"$keys/wrong-password"
