@@ -9,6 +9,7 @@
   default locale that exists;
 - every non-zero exit code the setup can return (src/catalogue/exit_codes.h)
   is an ExpectedReturnCode, and no code the setup cannot return is;
+- FileExtensions are the hash-file extensions (src/catalogue/hash_exts.h);
 - InstallerSha256 is the hash of the built Corvalin-Setup.exe;
 - the unattended switches are the setup's own options.
 """
@@ -84,6 +85,13 @@ def main(build, schemas, source):
     check(set(listed) == setup_codes,
           f"ExpectedReturnCodes {sorted(listed)} are not the setup's non-zero exit codes {sorted(setup_codes)}")
     check(not set(listed) & uninstaller_codes, "a code only the uninstaller returns is listed")
+
+    with open(os.path.join(source, "src/catalogue/hash_exts.h"), encoding="utf-8") as f:
+        table = re.search(r"HashExts\{([^}]*)\}", f.read())
+    extensions = re.findall(r'u"\.(\w+)"', table.group(1)) if table else []
+    check(len(extensions) == 8, f"cannot read the eight hash extensions from hash_exts.h: {extensions}")
+    check(installer.get("FileExtensions") == extensions,
+          f"FileExtensions {installer.get('FileExtensions')} are not the hash extensions {extensions}")
 
     with open(os.path.join(build, "Corvalin-Setup.exe"), "rb") as f:
         built = hashlib.sha256(f.read()).hexdigest()
