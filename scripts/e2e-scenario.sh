@@ -27,7 +27,7 @@ cp -a "$template/." "$prefix/"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 # Wine's menu builder off, as in wine-run.sh: it opens link targets at moments nobody controls.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
-export CORVALIN_SETUP_EXE=$(winpath "$build/Corvalin-Setup.exe")
+export CORVALIN_SETUP_EXE=$(winpath "${CORVALIN_E2E_SETUP:-$build/Corvalin-Setup.exe}")  # another build of the setup may be driven
 export CORVALIN_SAMPLE_DIR=$(winpath "$build/payload/sample")
 mkdir -p "$build/screenshots"
 export CORVALIN_SCREENSHOT_DIR=${CORVALIN_SCREENSHOT_DIR:-$(winpath "$build/screenshots")}

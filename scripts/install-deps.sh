@@ -7,6 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils imagemagick
+  osslsigncode openssl python3 python3-yaml python3-jsonschema
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -36,6 +36,9 @@ scripts/fuzz.sh
 echo "== Windows tests under Wine =="
 ctest --preset win64
 
+echo "== release checks: manifest, reproducible setup, signing =="
+scripts/check-release.sh
+
 if [ -x build/native/bench/payload_bench ]; then
   echo "== payload benchmark =="
   build/native/bench/payload_bench
