@@ -196,19 +196,20 @@ TEST(ComposeRegNumberTest, EstimatedSize) {
   for (const TCase& c : {TCase{0, 0}, TCase{1023, 0}, TCase{1024, 1}, TCase{37000000, 36132},
                          TCase{(4ll << 30) - 1, 4194303}, TCase{4ll << 30, 4194304}, TCase{5ll << 30, 5242880},
                          TCase{-1, 0}})
-    EXPECT_EQ(ComposeRegNumber(25, c.bytes), c.kib) << c.bytes;
+    EXPECT_EQ(ComposeRegNumber(26, c.bytes), c.kib) << c.bytes;
 }
 
 // The fixed numbers, and 0 for ids that are not numbers.
 TEST(ComposeRegNumberTest, FixedNumbers) {
-  EXPECT_EQ(ComposeRegNumber(26, 0), 1033u);
-  EXPECT_EQ(ComposeRegNumber(27, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(27, 0), 1033u);
   EXPECT_EQ(ComposeRegNumber(28, 0), 1u);
-  EXPECT_EQ(ComposeRegNumber(29, 0), 167847697u);
-  EXPECT_EQ(ComposeRegNumber(30, 0), 10u);
-  EXPECT_EQ(ComposeRegNumber(31, 0), 1u);
-  EXPECT_EQ(ComposeRegNumber(32, 0), 167838016u);
+  EXPECT_EQ(ComposeRegNumber(29, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(30, 0), 167847697u);
+  EXPECT_EQ(ComposeRegNumber(31, 0), 10u);
+  EXPECT_EQ(ComposeRegNumber(32, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(33, 0), 167838016u);
   EXPECT_EQ(ComposeRegNumber(24, 1 << 20), 0u);
+  EXPECT_EQ(ComposeRegNumber(25, 1 << 20), 0u);
 }
 
 // A folder without its trailing backslash gives the same texts.

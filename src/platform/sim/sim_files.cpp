@@ -13,7 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint32_t cErrFileExists = 80;
 constexpr std::uint32_t cErrNotSameDevice = 17;
 constexpr std::uint32_t cErrBadNetPath = 53;
 constexpr std::uint32_t cErrInvalidName = 123;
@@ -108,7 +107,7 @@ const fs::path& TSimPlatform::TState::Root() {
   }
   // What every Windows system has, at the places the default settings name.
   for (const char* folder : {"C/Windows/system32", "C/Program Files", "C/ProgramData/Microsoft/Windows/Start Menu/Programs",
-                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Setup"})
+                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Users/Tester/AppData/Local/Temp", "C/Setup"})
     fs::create_directories(root / folder, ec);
   std::ofstream(root / "C/Windows/system32/shell32.dll", std::ios::binary);
   return root;
@@ -268,8 +267,15 @@ std::uint32_t TSimPlatform::WriteFile(THandle file, const void* data, std::uint3
 std::uint32_t TSimPlatform::CloseHandle(THandle handle) {
   std::lock_guard<std::mutex> guard(state_->lock);
   const auto it = state_->files.find(handle);
-  if (auto fault = state_->Enter("CloseHandle", it != state_->files.end() ? it->second.path : u"?", u"", handle))
-    return *fault;
+  const auto process = state_->processes.find(handle);
+  const ustring subject = it != state_->files.end()               ? it->second.path
+                          : process != state_->processes.end() ? process->second
+                                                                 : u"?";
+  if (auto fault = state_->Enter("CloseHandle", subject, u"", handle)) return *fault;
+  if (process != state_->processes.end()) {
+    state_->processes.erase(process);
+    return cErrSuccess;
+  }
   if (it == state_->files.end()) return cErrInvalidHandle;
   state_->files.erase(it);
   return cErrSuccess;
@@ -434,6 +440,7 @@ void TSimPlatform::HoldAsRunningImage(const ustring& path) {
   sim::TLocation loc;
   state_->Locate(*this, path, loc);
   state_->holds.push_back({loc.key, loc.full, loc.host, cReadData | cExecute, cFileShareRead | cFileShareDelete});
+  state_->holds.back().image = true;
 }
 
 void TSimPlatform::ReleaseHolds(const ustring& path) {

@@ -30,6 +30,7 @@ struct TRegNode {
     TSimRegValue value;
   };
   std::map<ustring, TValue> values;  // by UpperName; "" is the default value
+  bool deleted = false;              // removed from the tree; open handles to it stay valid
 };
 
 inline TRegNode Root(const ustring& path) {
@@ -52,6 +53,7 @@ struct TOpening {
   std::uint32_t share;
   bool isDir = false;
   std::uint64_t position = 0;
+  bool image = false;  // a running program's image: it can be renamed, not deleted
 };
 
 struct TFault {
@@ -78,6 +80,9 @@ struct TLocation {
 // currentDir; "." and ".." resolved, separators collapsed). 0 or a Win32 error.
 std::uint32_t FullPath(const ustring& path, const ustring& currentDir, ustring& full);
 
+// The link recorded in a saved link file's bytes; nullopt when they are none.
+std::optional<TSimLink> ParseLink(const std::string& bytes);
+
 }  // namespace sim
 
 struct TSimPlatform::TState {
@@ -100,6 +105,12 @@ struct TSimPlatform::TState {
   std::vector<TSimExecution> executions;
   std::map<std::uintptr_t, TSimLink> links;
   std::map<std::thread::id, int> apartments;
+
+  // removal and processes
+  std::vector<std::unique_ptr<sim::TRegNode>> deletedKeys;  // kept while handles may point at them
+  std::vector<ustring> privateDirs;                          // UpperName keys
+  std::map<std::uintptr_t, ustring> processes;               // process handles: what they stand for
+  std::vector<TSimProcessStart> processStarts;
 
   // faults and observations
   std::vector<sim::TFault> faults;
