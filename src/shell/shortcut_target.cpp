@@ -2,12 +2,14 @@
 
 #include "platform/platform.h"
 
-bool ReadShortCutTarget(const ustring& linkPath, ustring& target) {
+std::int32_t ReadShortCutTarget(const ustring& linkPath, ustring& target) {
   target.clear();
   THandle link = 0;
-  if (Os().ShellLinkCreate(link) < 0) return false;
-  bool ok = Os().ShellLinkLoad(link, linkPath) >= 0 && Os().ShellLinkGetPath(link, target) >= 0;
+  std::int32_t hr = Os().ShellLinkCreate(link);
+  if (hr < 0) return hr;
+  hr = Os().ShellLinkLoad(link, linkPath);
+  if (hr >= 0) hr = Os().ShellLinkGetPath(link, target);
   Os().ShellLinkRelease(link);
-  if (!ok) target.clear();
-  return ok;
+  if (hr < 0) target.clear();
+  return hr;
 }

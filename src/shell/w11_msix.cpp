@@ -70,11 +70,11 @@ bool AttachAndWait(TAsyncParams& ap, TDeployObj operation) {
   return WaitForDeployment(ap);
 }
 
+}  // namespace
+
 bool BuildTakesPackage(std::uint32_t build) {
   return (build >= cFirstW11Build && build < cEndW11Build) || (build >= cFirstPreviewBuild && build < cEndPreviewBuild);
 }
-
-}  // namespace
 
 bool IsW11CtxMenuSupported() {
   try {

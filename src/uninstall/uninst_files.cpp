@@ -57,7 +57,12 @@ void RemoveProductFiles(const ustring& folder, const ustring& skip, TUnReport& r
   // Files that wait for the restart keep the folder until then; the folder
   // is listed after them, so it goes once they have gone (and stays if the
   // user's own files are still in it).
-  if (report.urAtRestart.size() > atRestartBefore &&
-      Os().MoveFileExW(dir.substr(0, dir.size() - 1), u"", cMoveFileDelayUntilReboot) != cErrSuccess)
-    report.urLeft.push_back(folder);
+  if (report.urAtRestart.size() > atRestartBefore) {
+    const ustring bare = dir.substr(0, dir.size() - 1);
+    if (Os().MoveFileExW(bare, u"", cMoveFileDelayUntilReboot) == cErrSuccess) {
+      report.urAtRestart.push_back(bare);
+    } else {
+      report.urLeft.push_back(bare);
+    }
+  }
 }

@@ -20,9 +20,10 @@ bool PointsInto(const ustring& target, const ustring& folder) {
 
 // Deletes the link at path when it points into folder. Returns whether a link was deleted.
 bool RemoveLink(const ustring& path, const ustring& folder, TUnReport& report) {
-  if (!FilePresent(path)) return false;
   ustring target;
-  if (!ReadShortCutTarget(path, target)) {
+  const std::int32_t read = ReadShortCutTarget(path, target);
+  if (read == HResultFromWin32(cErrFileNotFound) || read == HResultFromWin32(cErrPathNotFound)) return false;
+  if (read < 0) {
     report.urLeft.push_back(path);  // not provably someone else's: it stays and is reported
     return false;
   }

@@ -47,14 +47,24 @@ bool IsUninstallEntry(std::size_t base, int sub) {
 
 }  // namespace
 
-bool InstalledIn(const ustring& folder) {
+TInstalled InstalledIn(const ustring& folder) {
   const TRegBase& base = RegBases[static_cast<std::size_t>(cRegBaseUninstall)];
   const ustring entry = ustring(base.rbKeyPat) + u"\\" + RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)].skSubPat;
+  const ustring name = RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam;
+  // A missing entry or value means "not installed"; any other failure means
+  // that we can't tell, which must not pass for "not installed".
+  TRegKey key;
+  const std::uint32_t opened = Os().RegOpenKeyExW(cHkeyLocalMachine, AddBackslash(entry), 0, cKeyQueryValue, key.Out());
+  if (opened == cErrFileNotFound) return TInstalled::NotHere;
+  if (opened != cErrSuccess) return TInstalled::Unknown;
+  std::uint32_t type = 0, size = 0;
+  const std::uint32_t asked = Os().RegQueryValueExW(key.Get(), name, &type, nullptr, &size);
+  if (asked == cErrFileNotFound) return TInstalled::NotHere;
   ustring location;
-  if (!ReadRootString(cHkeyLocalMachine, entry,
-                      RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam, location))
-    return false;
-  return !location.empty() && LowerAscii(AddBackslash(location)) == LowerAscii(AddBackslash(folder));
+  if (asked != cErrSuccess || !ReadString(key.Get(), name, location))
+    return TInstalled::Unknown;
+  const bool here = !location.empty() && LowerAscii(AddBackslash(location)) == LowerAscii(AddBackslash(folder));
+  return here ? TInstalled::Here : TInstalled::NotHere;
 }
 
 void RemoveRegTables(TUnReport& report) {
@@ -84,10 +94,8 @@ void RemoveAssociations(TUnReport& report) {
   RemoveValue(capabilities, u"ApplicationDescription", report);
   RemoveValue(capabilities, u"ApplicationName", report);
   RemoveKey(capabilities, report);
-  // The list itself is the system's; it goes only when the setup made it and
-  // nothing else is in it (a bare system has none before the installation).
+  // The list itself is the system's: only the product's entry goes.
   RemoveValue(software + u"\\" + CapKeys[3], cProductName, report);
-  RemoveKey(software + u"\\" + CapKeys[3], report);
 
   // The extensions: only what still is ours. A default value that another
   // program took over since stays with it.

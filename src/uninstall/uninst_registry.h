@@ -2,12 +2,19 @@
 // registration: only keys and values the setup writes, never a base key,
 // never a key that still holds something else.
 #pragma once
+#include <cstdint>
+
 #include "common/types.h"
 #include "uninstall/uninst_report.h"
 
-// True when the uninstall entry exists and its InstallLocation names folder
-// (ASCII case ignored, trailing backslash or not).
-bool InstalledIn(const ustring& folder);
+enum class TInstalled : std::uint8_t {
+  Here,     // the uninstall entry's InstallLocation names the folder
+  NotHere,  // no uninstall entry, or one for another folder
+  Unknown   // the entry could not be read
+};
+// Where the uninstall entry says the product is, compared with folder (ASCII
+// case ignored, trailing backslash or not).
+TInstalled InstalledIn(const ustring& folder);
 
 // Every value the registration tables write and then every key they create,
 // deepest first, each key only when it is empty then; all but the uninstall entry.

@@ -52,9 +52,15 @@ std::uint32_t RunUninstall(const ustring& own, const TUnParams& params) {
 std::uint32_t RunUninstall(const ustring& own, const TUnParams& params, TUnReport& report) {
   const TSuLang lang = params.upLangua;
   const ustring folder = PathOfFile(own);
-  if (folder.empty() || !InstalledIn(folder)) {
+  const TInstalled installed = folder.empty() ? TInstalled::NotHere : InstalledIn(folder);
+  if (installed == TInstalled::NotHere) {
     if (!params.upSilent) Ask(params, cTxUnNotHere[lang], cMbOk | cMbIconError);
     return cExitUnknownProduct;
+  }
+  if (installed == TInstalled::Unknown) {
+    report.urLeft.push_back(cTxUnEntry[lang]);
+    if (!params.upSilent) Ask(params, FailureText(report, lang), cMbOk | cMbIconError);
+    return cExitInstallFailure;
   }
   if (!params.upSilent) {
     if (Ask(params, cTxUnConfirm[lang], cMbYesNo | cMbIconQuestion | cMbDefButton2) != cIdYes) return cExitUserExit;

@@ -78,7 +78,7 @@ std::vector<std::string> TSimPlatform::DescribeOpen() {
   for (const auto& [handle, key] : state_->keys) open.push_back("key " + ToUtf8(key.node->path));
   for (const auto& [handle, file] : state_->files) open.push_back("file " + ToUtf8(file.path));
   for (const auto& [handle, link] : state_->links) open.push_back("shell link to " + ToUtf8(link.target));
-  for (const auto& [handle, process] : state_->processes) open.push_back("process handle " + ToUtf8(process));
+  for (const auto& [handle, process] : state_->processes) open.push_back("process handle " + ToUtf8(process.what));
   for (const auto& [thread, count] : state_->apartments) {
     if (count == 0) continue;
     std::ostringstream text;

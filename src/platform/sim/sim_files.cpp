@@ -269,11 +269,11 @@ std::uint32_t TSimPlatform::CloseHandle(THandle handle) {
   const auto it = state_->files.find(handle);
   const auto process = state_->processes.find(handle);
   const ustring subject = it != state_->files.end()               ? it->second.path
-                          : process != state_->processes.end() ? process->second
+                          : process != state_->processes.end() ? process->second.what
                                                                  : u"?";
   if (auto fault = state_->Enter("CloseHandle", subject, u"", handle)) return *fault;
   if (process != state_->processes.end()) {
-    state_->processes.erase(process);
+    if (--process->second.holders == 0) state_->processes.erase(process);
     return cErrSuccess;
   }
   if (it == state_->files.end()) return cErrInvalidHandle;

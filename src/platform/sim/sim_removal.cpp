@@ -200,7 +200,7 @@ std::uint32_t TSimPlatform::DuplicateOwnProcessHandle(THandle& handle) {
   handle = 0;
   if (auto fault = state_->Enter("DuplicateOwnProcessHandle", ownModulePath)) return *fault;
   handle = state_->NewHandle();
-  state_->processes[handle] = u"own process " + ownModulePath;
+  state_->processes[handle] = {u"own process " + ownModulePath, 1, true};
   return cErrSuccess;
 }
 
@@ -215,15 +215,19 @@ std::uint32_t TSimPlatform::CreateProcessW(const ustring& application, const ust
   if (err) return err;
   if (!loc.exists || loc.isDir) return loc.parentIsDir ? cErrFileNotFound : cErrPathNotFound;
   state_->processStarts.push_back({loc.full, commandLine, inheritHandles});
+  if (inheritHandles) {
+    for (auto& [handle, entry] : state_->processes)
+      if (entry.inheritable) ++entry.holders;
+  }
   process = state_->NewHandle();
-  state_->processes[process] = u"process " + loc.full;
+  state_->processes[process] = {u"process " + loc.full, 1, false};
   return cErrSuccess;
 }
 
 std::uint32_t TSimPlatform::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
   std::lock_guard<std::mutex> guard(state_->lock);
   const auto it = state_->processes.find(handle);
-  if (auto fault = state_->Enter("WaitForSingleObject", it != state_->processes.end() ? it->second : u"?", u"",
+  if (auto fault = state_->Enter("WaitForSingleObject", it != state_->processes.end() ? it->second.what : u"?", u"",
                                  milliseconds))
     return *fault;
   // The emulated processes have always ended by the time anyone waits.

@@ -109,7 +109,14 @@ struct TSimPlatform::TState {
   // removal and processes
   std::vector<std::unique_ptr<sim::TRegNode>> deletedKeys;  // kept while handles may point at them
   std::vector<ustring> privateDirs;                          // UpperName keys
-  std::map<std::uintptr_t, ustring> processes;               // process handles: what they stand for
+  // Process handles: what they stand for, and how many processes hold them (a
+  // child started with inheritance holds the inheritable ones under the same value).
+  struct TProcessHandle {
+    ustring what;
+    int holders = 1;
+    bool inheritable = false;
+  };
+  std::map<std::uintptr_t, TProcessHandle> processes;
   std::vector<TSimProcessStart> processStarts;
 
   // faults and observations
