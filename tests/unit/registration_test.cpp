@@ -72,10 +72,13 @@ TEST_F(RegistrationTest, NewInstallationWritesTheTable) {
   for (const TRegRow& row : ExpectedRows(37000000, kF + u"Uninstall.exe")) CheckRow(sim, row, false);
 }
 
-// German: the uninstall command carries " /l:1"; the language id stays 1033.
+// German: the uninstall command carries " /l:1", the quiet one too after " /S:1"
+// (only the quiet one is quoted); the language id stays 1033.
 TEST_F(RegistrationTest, GermanUninstallCommand) {
   ASSERT_TRUE(RegisterApplication(Choices(cLangGerman)));
   EXPECT_EQ(sim.GetString(cHkeyLocalMachine, kUninst, u"UninstallString"), kF + u"Uninstall.exe /l:1");
+  EXPECT_EQ(sim.GetString(cHkeyLocalMachine, kUninst, u"QuietUninstallString"),
+            u"\"" + kF + u"Uninstall.exe\" /S:1 /l:1");
   EXPECT_EQ(Dword(sim, kUninst, u"Language"), 1033u);
 }
 
