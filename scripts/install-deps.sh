@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   cmake make g++ pkg-config
+  clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils imagemagick

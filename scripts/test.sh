@@ -30,6 +30,8 @@ cmake --preset native-asan -DCORVALIN_SETUP_EXE="$setup_exe" >/dev/null
 cmake --build --preset native-asan -j "$jobs"
 ctest --preset native-asan -j "$jobs"
 
+scripts/fuzz.sh
+
 echo "== Windows tests under Wine =="
 ctest --preset win64
 

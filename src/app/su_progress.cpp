@@ -93,6 +93,10 @@ void TfmSetup::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
     return;
   }
   if (phase == cPhaseEnd) {
+    // Only the task that runs can end. Messages reach the window from other
+    // programs too; a stray end message would otherwise replace a start-up
+    // failure or a result by its own code and open the pages after it.
+    if (fmStatus.stStaCod != (task == cTaskPrepare ? cStaPrepRuns : cStaInstRuns)) return;
     fmStatus.stStaCod = status == 1 ? static_cast<std::uint8_t>(lparam & 0xFF) : cStaUnexpected;
     if (task == cTaskInstall) {
       if (fmStatus.stStaCod == cStaUnexpected) AddProgressLine(cStaUnexpected, status);

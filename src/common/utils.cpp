@@ -179,17 +179,50 @@ std::string ToUtf8(const ustring& text) {
 }
 
 ustring FromUtf8(const std::string& text) {
+  // Strict decoding: a byte that cannot continue the sequence under way ends
+  // it without being taken into it, so a broken character never swallows the
+  // line break or letter after it. Ill-formed input (a stray continuation
+  // byte, a truncated sequence, an overlong form, a surrogate, a value above
+  // U+10FFFF) becomes one U+FFFD per maximal ill-formed part, as the Unicode
+  // standard recommends.
   ustring out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    std::uint32_t c = 0xFFFD;
+  const std::size_t size = text.size();
+  for (std::size_t i = 0; i < size;) {
+    const auto b = static_cast<unsigned char>(text[i++]);
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+      continue;
+    }
     int extra = 0;
-    if (b < 0x80) c = b;
-    else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-    else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-    else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-    ++i;
-    for (int k = 0; k < extra && i < text.size(); ++k, ++i) c = (c << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    std::uint32_t c = 0;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+      extra = 1;
+      c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      extra = 2;
+      c = b & 0x0F;
+      if (b == 0xE0) low = 0xA0;   // no overlong forms
+      if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      extra = 3;
+      c = b & 0x07;
+      if (b == 0xF0) low = 0x90;   // no overlong forms
+      if (b == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      out += u'\uFFFD';
+      continue;
+    }
+    int taken = 0;
+    for (; taken < extra && i < size; ++taken, ++i) {
+      const auto next = static_cast<unsigned char>(text[i]);
+      if (next < (taken == 0 ? low : 0x80) || next > (taken == 0 ? high : 0xBF)) break;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if (taken < extra) {
+      out += u'\uFFFD';
+      continue;
+    }
     if (c >= 0x10000) {
       c -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (c >> 10));

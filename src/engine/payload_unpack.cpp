@@ -23,9 +23,10 @@ namespace {
 // so it is refused before its size is allocated.
 constexpr std::uint64_t cMaxInflateRatio = 1032;
 
-bool Reachable(const TPayHead& head) {
-  return head.phOrgSiz <= static_cast<std::uint64_t>(head.phCmpSiz) * cMaxInflateRatio + cMaxInflateRatio;
-}
+// The most that `bytes` bytes of deflate data can inflate to.
+std::uint64_t MaxInflated(std::uint64_t bytes) { return bytes * cMaxInflateRatio + cMaxInflateRatio; }
+
+bool Reachable(const TPayHead& head) { return head.phOrgSiz <= MaxInflated(head.phCmpSiz); }
 
 // Zeros that stand in for the part of a record shorter than its phCmpSiz.
 alignas(64) const unsigned char kZeroTail[16384] = {};
@@ -47,9 +48,24 @@ class TRawInflater {
   bool ok_ = false;
 };
 
+// Room for the output: the whole file at once when the record's own bytes can
+// deliver it, which is so for every intact record. A header that claims more
+// than they can give counts on the zero padding up to phCmpSiz, which inflates
+// to nothing in all but contrived streams; there the room grows with what
+// really comes out, so a damaged header cannot make the scan reserve up to
+// 4 GiB before a byte of it is checked.
+constexpr std::size_t cFirstRoom = 1u << 20;
+
+std::size_t FirstRoom(std::size_t realBytes, std::uint32_t orgSiz) {
+  if (orgSiz <= MaxInflated(realBytes)) return orgSiz;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(orgSiz, std::max<std::uint64_t>(cFirstRoom, MaxInflated(realBytes))));
+}
+
 // Feeds body[0, min(size, cmpSiz)) and then zeros up to cmpSiz bytes in all,
-// and takes out orgSiz bytes into out; true when all of them came out.
-bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cmpSiz, std::uint8_t* out,
+// and takes out orgSiz bytes into out (sized to them at the end); true when
+// all of them came out.
+bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cmpSiz, TMemStream& out,
                     std::uint32_t orgSiz) {
   if (orgSiz == 0) return true;
   TRawInflater inflater;
@@ -57,11 +73,18 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
   z_stream& s = inflater.Stream();
   const std::size_t real = std::min<std::size_t>(size, cmpSiz);
   std::uint64_t zerosLeft = cmpSiz - real;
+  std::size_t room = FirstRoom(real, orgSiz);
   s.next_in = body;
   s.avail_in = static_cast<uInt>(real);
-  s.next_out = out;
-  s.avail_out = orgSiz;
-  while (s.avail_out > 0) {
+  s.next_out = out.SetSize(room);
+  s.avail_out = static_cast<uInt>(room);
+  std::size_t produced = 0;
+  while (produced < orgSiz) {
+    if (s.avail_out == 0) {
+      room = static_cast<std::size_t>(std::min<std::uint64_t>(orgSiz, std::uint64_t{room} * 2));
+      s.next_out = out.SetSize(room) + produced;
+      s.avail_out = static_cast<uInt>(room - produced);
+    }
     if (s.avail_in == 0) {
       if (zerosLeft == 0) break;
       const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(zerosLeft, sizeof kZeroTail));
@@ -69,19 +92,22 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
       s.avail_in = chunk;
       zerosLeft -= chunk;
     }
+    const uInt before = s.avail_out;
     const int rc = inflate(&s, Z_NO_FLUSH);
+    produced += before - s.avail_out;
     if (rc == Z_STREAM_END) break;
     if (rc == Z_BUF_ERROR && s.avail_in == 0) continue;  // wants more input
     if (rc != Z_OK) return false;                        // corrupt data or out of memory
   }
-  return s.avail_out == 0;
+  return produced == orgSiz;
 }
 
 // Inflates and checks one record body into out (size phOrgSiz).
 bool InflateAndCheck(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& out) {
   out.Clear();
-  std::uint8_t* dst = out.SetSize(head.phOrgSiz);
-  if (!InflateExactly(body, size, head.phCmpSiz, dst, head.phOrgSiz)) return false;
+  if (!InflateExactly(body, size, head.phCmpSiz, out, head.phOrgSiz)) return false;
+  out.SetSize(head.phOrgSiz);
+  const std::uint8_t* dst = out.Data();
   // One running value over the whole file; fed in pieces that fit the
   // signed 32-bit length, so that files of 2 GiB and more check correctly.
   std::uint32_t crc;

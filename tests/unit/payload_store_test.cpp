@@ -210,6 +210,30 @@ TEST_F(PayloadStore, ShortRecordIsReadAsZeroPadded) {
   EXPECT_FALSE(ReadPayloadEntry(cPayLicenseFirst, buffer));
 }
 
+// A header that claims more than the record's own bytes could inflate to
+// counts on the zero padding. A stored block whose data all come from the
+// padding still unpacks; a claim of nearly 4 GiB that the padding does not
+// deliver fails without the room for it having been reserved.
+TEST_F(PayloadStore, ClaimBeyondTheRecordsBytesIsNotReservedUpFront) {
+  const TByteVec storedBlockHeader{0x01, 0xFF, 0xFF, 0x00, 0x00};  // final, stored, 65535 bytes
+  const TByteVec zeros(0xFFFF, 0);
+  const TByteVec fromPadding =
+      JoinRecord(TPayHead{ZlibCrc(zeros), 5 + 0xFFFF, 0xFFFF}, storedBlockHeader);
+  TMemStream buffer;
+  EXPECT_TRUE(UnpackViaBuffer(fromPadding, buffer));
+  EXPECT_EQ(Content(buffer), zeros);
+  PutRecord(cPayLicenseFirst, fromPadding);
+  ASSERT_TRUE(ReadPayloadEntry(cPayLicenseFirst, buffer));
+  EXPECT_EQ(Content(buffer), zeros);
+
+  const TByteVec claim = JoinRecord(TPayHead{0, 0xFFFFFF00u, 0xFFFFFF00u}, storedBlockHeader);
+  EXPECT_FALSE(UnpackViaBuffer(claim, buffer));
+  PutRecord(cPayLicenseFirst, claim);
+  TMemStream fresh;
+  EXPECT_FALSE(ReadPayloadEntry(cPayLicenseFirst, fresh));
+  EXPECT_LE(fresh.Capacity(), 4u << 20);
+}
+
 // Every single-bit flip of a record's header and stream gives false, or true
 // with the file's exact bytes; never a crash, never wrong bytes. Flips of
 // the stored CRC are always caught.

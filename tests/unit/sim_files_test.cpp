@@ -96,6 +96,21 @@ TEST_F(SimFilesTest, PathsMapIntoTheSandbox) {
   EXPECT_EQ(OpenClose(u"Q:\\x.txt", cGenericWrite, 0, cCreateAlways), cErrPathNotFound);  // no such drive
 }
 
+// A name the sandbox cannot hold (an unpaired surrogate, as a damaged
+// registry value may carry) is refused as invalid, never thrown out of the
+// call; a surrogate pair is a name like any other.
+TEST_F(SimFilesTest, UnpairedSurrogateNamesAreInvalid) {
+  const char16_t high = 0xD83D, low = 0xDE00;
+  for (const ustring& name : {u"C:\\Tools\\a" + ustring(1, high) + u"b", u"C:\\Tools\\" + ustring(1, low),
+                              u"C:\\x" + ustring(1, high) + u"\\Uninstall.exe"}) {
+    EXPECT_EQ(OpenClose(name, cGenericWrite, 0, cCreateAlways), 123u);
+    EXPECT_EQ(OpenClose(name, cGenericRead, cFileShareRead, cOpenExisting), 123u);
+    EXPECT_FALSE(FilePresent(name));
+    EXPECT_FALSE(DirPresent(name));
+  }
+  EXPECT_EQ(OpenClose(u"C:\\Smile \U0001F600.txt", cGenericWrite, 0, cCreateAlways), cErrSuccess);
+}
+
 struct TFullPathCase {
   const char* name;
   ustring path;

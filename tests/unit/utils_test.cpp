@@ -122,4 +122,28 @@ TEST(Utils, Utf8RoundTrip) {
   EXPECT_EQ(ToUtf8(u"Ändern ..."), "\xC3\x84ndern ...");
 }
 
+// Ill-formed UTF-8 becomes one U+FFFD per broken piece, and a broken
+// sequence never takes the byte that ends it: a line break after a cut
+// character stays a line break.
+TEST(Utils, Utf8IllFormedPieces) {
+  struct TCase {
+    std::string bytes;
+    ustring text;
+  };
+  const TCase cases[] = {
+      {"a\xC3\r\nb", u"a\uFFFD\r\nb"},           // cut two-byte character before CR LF
+      {"\xE2\x82\n", u"\uFFFD\n"},                 // cut three-byte character: one U+FFFD
+      {"\x80\xBF", u"\uFFFD\uFFFD"},                // stray continuation bytes
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                // overlong "/": C0 never starts a character
+      {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},     // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},     // an encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF7\xBF\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // F7 never starts a character
+      {"\xF0\x9F\x98", u"\uFFFD"},                 // cut four-byte character at the end
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},          // the last code point is fine
+      {"\xEF\xBF\xBD", u"\uFFFD"},                  // and so is U+FFFD itself
+  };
+  for (const TCase& c : cases) EXPECT_EQ(FromUtf8(c.bytes), c.text) << testing::PrintToString(c.bytes);
+}
+
 }  // namespace

@@ -216,6 +216,24 @@ class TThrowingVersionSim : public TSimPlatform {
 };
 }  // namespace
 
+// A damaged block whose root length claims more than it holds (cut short,
+// or a single byte) reads as no version and is never read past its bytes
+// (the sanitizer build checks).
+TEST_F(VersionReaderTest, BlockShorterThanItsLengthReadsAsNone) {
+  const std::vector<std::uint8_t> whole =
+      BuildVersionBlock(OneTable(0x0409, 0x04E4, u"040904E4", {{u"FileVersion", u"3.0.0.10001"}}));
+  for (std::size_t kept : {std::size_t{1}, std::size_t{40}, whole.size() / 2, whole.size() - 2}) {
+    SCOPED_TRACE(kept);
+    sim_.versionBlocks[LowerAscii(cExe)] = std::vector<std::uint8_t>(whole.begin(), whole.begin() + kept);
+    TVersInfoArr arr;
+    std::uint32_t count = 0;
+    EXPECT_FALSE(ReadVersionInfo(cExe, arr, count));
+    EXPECT_EQ(SetupVersionText(cExe), u"");
+  }
+  sim_.versionBlocks[LowerAscii(cExe)] = whole;
+  EXPECT_EQ(SetupVersionText(cExe), u" v3.0.0");
+}
+
 // An exception while reading leaves an empty array, count 0 and false, and does not escape.
 TEST(VersionReaderExceptionTest, ExceptionIsContained) {
   TThrowingVersionSim sim;

@@ -3,8 +3,10 @@
 // posts them while the real installation worker is held back.
 #include <gtest/gtest.h>
 
+#include "catalogue/payload_files.h"
 #include "catalogue/texts.h"
 #include "common/task_msg.h"
+#include "platform/wincodes.h"
 #include "shell/w11_ctx_menu.h"
 #include "support/wizard_env.h"
 
@@ -169,5 +171,45 @@ TEST_F(WizardTest, RaisedPreparation) {
   EXPECT_FALSE(Enabled(idBtFrNext));
   EXPECT_TRUE(Enabled(idBtFrBack));
 }
+
+// An end message counts only for the task that runs: one arriving when no
+// task runs, or for the other task, changes neither the status nor a page.
+struct TStrayEnd {
+  bool damaged;          // start with a damaged setup file (start-up code 2)
+  bool preparationRuns;  // go on to Review with the preparation held
+  int task;
+  std::intptr_t result;
+};
+
+class StrayEndTest : public WizardTest, public testing::WithParamInterface<TStrayEnd> {};
+
+TEST_P(StrayEndTest, ChangesNothing) {
+  const TStrayEnd& c = GetParam();
+  if (c.damaged) sim.resources[{cRtRcData, PayResourceId(cPayMainProgram)}][0] ^= 1;
+  Start();
+  if (c.damaged) {
+    ASSERT_EQ(Code(), 2);
+  }
+  if (c.preparationRuns) {
+    GoToPrepare();
+    sim.HoldThreads();
+    Click(idBtFrNext);
+    ASSERT_EQ(Code(), cStaPrepRuns);
+  }
+  const std::uint8_t before = Code();
+  const TCtlId page = VisibleFrame();
+  const bool nextEnabled = Enabled(idBtFrNext);
+  Feed(c.task, 49, 1, c.result);
+  EXPECT_EQ(Code(), before);
+  EXPECT_EQ(VisibleFrame(), page);
+  EXPECT_EQ(Enabled(idBtFrNext), nextEnabled);
+  EXPECT_TRUE(Lines(idMmFiProg).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StrayEndTest,
+                         testing::Values(TStrayEnd{true, false, 1, cStaSettingsOk},  // would open a damaged setup
+                                         TStrayEnd{true, false, 2, cStaInstallOk},
+                                         TStrayEnd{false, false, 1, cStaSettingsOk},  // on Welcome, nothing runs
+                                         TStrayEnd{false, true, 2, cStaInstallOk}));  // the other task runs
 
 }  // namespace

@@ -129,7 +129,7 @@ std::uint32_t TSimPlatform::TState::Locate(TSimPlatform& owner, const ustring& p
     start = end + 1;
   }
   for (const ustring& part : parts) {
-    if (BadName(part)) return cErrInvalidName;
+    if (BadName(part) || !sim::HostCanHold(part)) return cErrInvalidName;
   }
   std::error_code ec;
   loc.host = Root() / ustring(1, loc.drive);

@@ -89,4 +89,16 @@ std::uint32_t FullPath(const ustring& input, const ustring& currentDir, ustring&
   return 0;
 }
 
+bool HostCanHold(const ustring& name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
 }  // namespace sim

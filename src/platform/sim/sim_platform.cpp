@@ -1,5 +1,6 @@
 #include "platform/sim/sim_platform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -126,13 +127,31 @@ bool TSimPlatform::GetVersionExW(std::uint32_t& major, std::uint32_t& minor, std
   return true;
 }
 
+namespace {
+
+// The buffer the emulated version API asks for and fills: the stored block
+// (empty: no resource at all), zero-filled up to the length its root node
+// claims and to at least that 16-bit length field. VerQueryValueW takes the
+// block's extent from the field (it is given nothing else), so a damaged
+// block that claims more than it holds is still read only inside the buffer
+// handed out.
+std::uint32_t VersionBufferSize(const std::vector<std::uint8_t>& stored) {
+  constexpr std::size_t cLengthField = 2;
+  if (stored.empty()) return 0;
+  // The field as the query will read it: a missing second byte is a zero of the fill.
+  const std::size_t claimed = static_cast<std::size_t>(stored[0] | (stored.size() >= 2 ? stored[1] << 8 : 0));
+  return static_cast<std::uint32_t>(std::max({stored.size(), claimed, cLengthField}));
+}
+
+}  // namespace
+
 std::uint32_t TSimPlatform::GetFileVersionInfoSizeW(const ustring& file) {
   {
     std::lock_guard<std::mutex> guard(state_->lock);
     if (state_->Enter("GetFileVersionInfoSizeW", file)) return 0;
   }
   const auto it = versionBlocks.find(LowerAscii(file));
-  return it == versionBlocks.end() ? 0 : static_cast<std::uint32_t>(it->second.size());
+  return it == versionBlocks.end() ? 0 : VersionBufferSize(it->second);
 }
 
 bool TSimPlatform::GetFileVersionInfoW(const ustring& file, std::uint32_t size, void* block) {
@@ -141,8 +160,10 @@ bool TSimPlatform::GetFileVersionInfoW(const ustring& file, std::uint32_t size, 
     if (state_->Enter("GetFileVersionInfoW", file)) return false;
   }
   const auto it = versionBlocks.find(LowerAscii(file));
-  if (it == versionBlocks.end() || size < it->second.size()) return false;
-  std::copy(it->second.begin(), it->second.end(), static_cast<std::uint8_t*>(block));
+  if (it == versionBlocks.end() || size < VersionBufferSize(it->second)) return false;
+  auto* out = static_cast<std::uint8_t*>(block);
+  std::copy(it->second.begin(), it->second.end(), out);
+  std::fill(out + it->second.size(), out + VersionBufferSize(it->second), std::uint8_t{0});
   return true;
 }
 

@@ -79,6 +79,11 @@ struct TLocation {
 // The full path of `path` as GetFullPathNameW makes it (relative to
 // currentDir; "." and ".." resolved, separators collapsed). 0 or a Win32 error.
 std::uint32_t FullPath(const ustring& path, const ustring& currentDir, ustring& full);
+// Windows keeps any 16-bit units in a name, unpaired surrogates included; the
+// sandbox's host names are UTF-8, which cannot hold those. The emulation
+// refuses such names as invalid (123) instead of letting the conversion throw
+// out of a file operation.
+bool HostCanHold(const ustring& name);
 
 // The link recorded in a saved link file's bytes; nullopt when they are none.
 std::optional<TSimLink> ParseLink(const std::string& bytes);
