@@ -6,7 +6,7 @@
 set -euo pipefail
 prefix=$1
 bare=${2:-}
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1 || true
 wine winecfg -v win10 >/dev/null 2>&1 || true

@@ -27,28 +27,45 @@ bool PayloadFilesReplaceable(const ustring& folder) {
   for (std::size_t i = 0; i < cPayFileCount; ++i) {
     if (!PayFiles[i].pfInstal) continue;
     const ustring path = dir + PayFiles[i].pfFilNam;
-    THandle file = 0;
-    // Exclusive: succeeds only when nobody else has the file open.
-    const std::uint32_t err = Os().CreateFileW(path, cFileWriteData, 0, cOpenExisting, 0, file);
-    if (err == cErrSuccess) {
-      Os().CloseHandle(file);
-    } else if (err == cErrFileNotFound) {
-      // Nothing to replace.
+    THoldPatience patience;
+    // Exclusive: succeeds only when nobody else has the file open. A reader
+    // that holds it for a moment is waited for, so that it is not taken for
+    // a running program.
+    const std::uint32_t err = RetryWhileHeld(patience, [&] {
+      THandle file = 0;
+      const std::uint32_t opened = Os().CreateFileW(path, cFileWriteData, 0, cOpenExisting, 0, file);
+      if (opened == cErrSuccess) Os().CloseHandle(file);
+      return opened;
+    });
+    if (err == cErrSuccess || err == cErrFileNotFound) {
+      // Free to replace, or nothing to replace.
     } else if (err == cErrSharingViolation) {
       // Held by another process: fine if it can be moved aside (a running program can).
-      if (!CanSwapFile(path, static_cast<int>(i))) return false;
+      if (!CanSwapFile(path, static_cast<int>(i), patience)) return false;
     } else {
-      return false;  // read-only, access denied, ...
+      return false;  // read-only, access denied, a lasting lock, ...
     }
   }
   return true;
 }
 
 bool CanSwapFile(const ustring& path, int index) {
+  THoldPatience patience;
+  return CanSwapFile(path, index, patience);
+}
+
+bool CanSwapFile(const ustring& path, int index, THoldPatience& patience) {
   const ustring temp = TempNameFor(path, index);
-  if (Os().MoveFileExW(path, temp, cMoveFileReplaceExisting) != cErrSuccess) return false;
-  Os().MoveFileExW(temp, path, cMoveFileReplaceExisting);
-  return true;
+  if (RetryWhileHeld(patience, [&] { return Os().MoveFileExW(path, temp, cMoveFileReplaceExisting); }) !=
+      cErrSuccess)
+    return false;
+  // The shell and scanners notice the new name and may open it at once. The
+  // earlier installation's file must not stay under a temporary name, so the
+  // way back gets patience of its own; a file that can't return is not
+  // replaceable.
+  THoldPatience back;
+  return RetryWhileHeld(back, [&] { return Os().MoveFileExW(temp, path, cMoveFileReplaceExisting); }) ==
+         cErrSuccess;
 }
 
 ustring TempNameFor(const ustring& path, int index) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/types.h"
+#include "engine/hold_patience.h"
 
 // True only when the free space of path's volume available to the caller was
 // measured and size is strictly less (both compared as signed 64-bit).
@@ -14,12 +15,19 @@ bool AnyPayloadFileExists(const ustring& folder);
 
 // True when every present product file in folder can be opened for writing
 // without sharing, or, if another process holds it open, can be moved
-// (CanSwapFile). Missing files are fine; any other refusal fails.
+// (CanSwapFile). A momentary hold is waited for (THoldPatience, per file)
+// before the file counts as held. Missing files are fine; any other refusal
+// fails.
 bool PayloadFilesReplaceable(const ustring& folder);
 
 // Renames path to TempNameFor(path, index) and back (both replacing); true
-// when the first rename succeeded. The rename back is not checked.
+// when both renames succeeded. A momentary hold is waited for; when the file
+// can't get its name back it is not replaceable (and stays under the
+// temporary name only if no waiting helped).
 bool CanSwapFile(const ustring& path, int index);
+// The same, with the first rename waiting only for what is left of the
+// file's patience.
+bool CanSwapFile(const ustring& path, int index, THoldPatience& patience);
 
 // PathOfFile(path) + HexOf(TimeTag(index), 8) + ".tmp": a name in the file's
 // own folder from the UTC clock's second and millisecond and the index.

@@ -26,22 +26,22 @@ class TTargetFile {
   THandle handle_;
 };
 
-THandle CreateTarget(const ustring& path) {
-  THandle file = 0;
-  if (Os().CreateFileW(path, cFileWriteData, cFileShareRead, cCreateAlways, cFileAttributeNormal, file) !=
-      cErrSuccess)
-    return 0;
-  return file;
+std::uint32_t CreateTarget(const ustring& path, THandle& file) {
+  file = 0;
+  return Os().CreateFileW(path, cFileWriteData, cFileShareRead, cCreateAlways, cFileAttributeNormal, file);
 }
 
-// The whole buffer from its start, at most one chunk per call.
-bool WriteAll(THandle file, const TMemStream& buffer) {
+// The whole buffer from its start, at most one chunk per call. A chunk that
+// a byte-range lock turns away wrote nothing and is tried again while the
+// file's patience lasts.
+bool WriteAll(THandle file, const TMemStream& buffer, THoldPatience& patience) {
   const std::uint8_t* data = buffer.Data();
   std::size_t left = buffer.Size();
   while (left > 0) {
     const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(left, cWriteChunk));
     std::uint32_t written = 0;
-    if (Os().WriteFile(file, data, chunk, written) != cErrSuccess || written != chunk) return false;
+    const std::uint32_t err = RetryWhileHeld(patience, [&] { return Os().WriteFile(file, data, chunk, written); });
+    if (err != cErrSuccess || written != chunk) return false;
     data += chunk;
     left -= chunk;
   }
@@ -55,20 +55,37 @@ bool ScheduleDeleteAtReboot(const ustring& path) {
 }
 
 bool MoveAsideForReboot(const ustring& path, int index) {
+  THoldPatience patience;
+  return MoveAsideForReboot(path, index, patience);
+}
+
+bool MoveAsideForReboot(const ustring& path, int index, THoldPatience& patience) {
   const ustring temp = TempNameFor(path, index);
-  if (Os().MoveFileExW(path, temp, cMoveFileReplaceExisting) != cErrSuccess) return false;
+  if (RetryWhileHeld(patience, [&] { return Os().MoveFileExW(path, temp, cMoveFileReplaceExisting); }) !=
+      cErrSuccess)
+    return false;
   if (ScheduleDeleteAtReboot(temp)) return true;
   // The old file would stay under a temporary name for good while its own
-  // name stays empty: give it its name back so the folder is as it was.
-  Os().MoveFileExW(temp, path, cMoveFileReplaceExisting);
+  // name stays empty: give it its name back so the folder is as it was. The
+  // way back waits for a reader of the new name with patience of its own.
+  THoldPatience back;
+  RetryWhileHeld(back, [&] { return Os().MoveFileExW(temp, path, cMoveFileReplaceExisting); });
   return false;
 }
 
 THandle OpenTarget(const ustring& path, int index) {
-  const THandle file = CreateTarget(path);
-  if (file != 0) return file;
-  if (!MoveAsideForReboot(path, index)) return 0;
-  return CreateTarget(path);
+  THoldPatience patience;
+  return OpenTarget(path, index, patience);
+}
+
+THandle OpenTarget(const ustring& path, int index, THoldPatience& patience) {
+  // A reader holding the old file for a moment is waited for: moving the
+  // file aside would leave it for the next restart although nobody runs it.
+  THandle file = 0;
+  if (RetryWhileHeld(patience, [&] { return CreateTarget(path, file); }) == cErrSuccess) return file;
+  if (!MoveAsideForReboot(path, index, patience)) return 0;
+  CreateTarget(path, file);
+  return file;
 }
 
 bool InstallFiles(const ustring& folder) {
@@ -83,8 +100,9 @@ bool InstallFiles(const ustring& folder) {
         failed = true;
         break;
       }
-      TTargetFile file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j)));
-      if (file.get() == 0 || !WriteAll(file.get(), buffer)) {
+      THoldPatience patience;  // one per file, for its open, move aside and writes
+      TTargetFile file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j), patience));
+      if (file.get() == 0 || !WriteAll(file.get(), buffer, patience)) {
         failed = true;
       } else {
         ++written;

@@ -4,6 +4,7 @@
 // and deleted at the next restart, so the new file can take its name now.
 #pragma once
 #include "common/types.h"
+#include "engine/hold_patience.h"
 #include "platform/platform.h"
 
 // Size of one WriteFile call.
@@ -11,19 +12,24 @@ inline constexpr std::uint32_t cWriteChunk = 1u << 20;
 
 // Writes the flagged PayFiles entries in table order into folder; stops at the
 // first record that does not unpack, target that can't be opened or write
-// that can't complete (files written before stay). Tells the shell that the
-// folder changed when at least one file was written. Never raises.
+// that can't complete (files written before stay). Each file's open, move
+// aside and writes share one THoldPatience. Tells the shell that the folder
+// changed when at least one file was written. Never raises.
 bool InstallFiles(const ustring& folder);
 
-// Creates path for writing (sharing for reading, always create); when that
-// fails, moves the old file aside (MoveAsideForReboot) and tries once more.
-// The handle of the last attempt; 0 when none opened.
+// Creates path for writing (sharing for reading, always create), waiting for
+// a momentary hold; when that fails, moves the old file aside
+// (MoveAsideForReboot) and tries once more. The handle of the last attempt;
+// 0 when none opened.
 THandle OpenTarget(const ustring& path, int index);
+THandle OpenTarget(const ustring& path, int index, THoldPatience& patience);
 
-// Moves path to TempNameFor(path, index) (replacing) and schedules that name
-// for deletion at restart. True when both succeeded; when only the move did,
-// the file is moved back so that it keeps its name.
+// Moves path to TempNameFor(path, index) (replacing; a momentary hold is
+// waited for) and schedules that name for deletion at restart. True when both
+// succeeded; when only the move did, the file is moved back so that it keeps
+// its name.
 bool MoveAsideForReboot(const ustring& path, int index);
+bool MoveAsideForReboot(const ustring& path, int index, THoldPatience& patience);
 
 // Registers path for deletion at the next restart; true when accepted.
 bool ScheduleDeleteAtReboot(const ustring& path);

@@ -7,6 +7,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,10 +86,13 @@ class IDeployment {
 
   // --- package manager (each takes the interface named in its first parameter) ---
   // IPackageManager.FindPackagesByUserSecurityIdPackageFamilyName (empty sid =
-  // current user), walking the collection: the full names in the platform's order.
-  virtual TRtResult FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj manager, const ustring& userSid,
-                                                                  const ustring& familyName,
-                                                                  std::vector<ustring>& fullNames) = 0;
+  // current user), then a walk of the collection in the platform's order: each
+  // package's full name is read and given to visit, and the walk ends at the
+  // first name visit answers true for (nothing after it is read). callCode:
+  // the first failing result of the search or of the walk.
+  virtual TRtResult FindPackagesByUserSecurityIdPackageFamilyName(
+      TDeployObj manager, const ustring& userSid, const ustring& familyName,
+      const std::function<bool(const ustring& fullName)>& visit) = 0;
   // IPackageManager2.RemovePackageWithOptionsAsync; operation may stay 0 on success.
   virtual TRtResult RemovePackageWithOptionsAsync(TDeployObj manager2, const ustring& fullName, std::uint32_t options,
                                                   TDeployObj& operation) = 0;
@@ -107,7 +111,8 @@ class IDeployment {
   // and keeps it alive as long as the platform holds the delegate.
   virtual std::int32_t PutCompleted(TDeployObj operation, std::shared_ptr<IAsyncCompletedHandler> handler) = 0;
   virtual std::int32_t PutProgress(TDeployObj operation, std::shared_ptr<IAsyncProgressHandler> handler) = 0;
-  // GetResults, then the result's ExtendedErrorCode and ErrorText; the first failing result.
+  // GetResults, then the result's ExtendedErrorCode and ErrorText; the first
+  // failing result. extendedCode is kept once read, also when the text fails.
   virtual std::int32_t GetResults(TDeployObj operation, std::int32_t& extendedCode, ustring& errorText) = 0;
 
   // --- events and the wait ---

@@ -46,6 +46,8 @@ class IPlatform {
   virtual ustring GetOwnModulePath() = 0;
   // Posts without waiting; false when the window is gone.
   virtual bool PostWindowMessage(THwnd window, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam) = 0;
+  // Suspends the calling thread for about that many milliseconds.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
   // Starts fn on a new thread that cleans up after itself; returns the Win32 error.
   virtual std::uint32_t StartThread(std::function<void()> fn) = 0;
   // Resource of the program's own module by type and integer id; false when absent.

@@ -111,10 +111,11 @@ std::int32_t TAsyncStatusHandler::Invoke(TDeployObj operation, std::int32_t stat
         if (status == cAsyncError) {
           std::int32_t code = 0;
           ustring text;
-          if (Os().Deploy().GetResults(operation, code, text) >= 0) {
-            ap.apErrCod = code;
-            ap.apErrTxt = std::move(text);
-          }
+          const std::int32_t read = Os().Deploy().GetResults(operation, code, text);
+          // The code is read before the text: a text that cannot be read must
+          // not cost the code, which is what the Finish page shows.
+          ap.apErrCod = code;
+          if (read >= 0) ap.apErrTxt = std::move(text);
         }
       } catch (...) {
         // The details may stay empty; the wait must still end below.

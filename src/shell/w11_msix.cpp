@@ -1,6 +1,7 @@
 #include "shell/w11_msix.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -11,10 +12,15 @@ namespace {
 
 constexpr std::uint32_t cMaxUrlLength = 2084;  // INTERNET_MAX_URL_LENGTH
 
-constexpr std::uint32_t cFirstW11Build = 22000;
-constexpr std::uint32_t cEndW11Build = 24000;
-constexpr std::uint32_t cFirstPreviewBuild = 25000;
-constexpr std::uint32_t cEndPreviewBuild = 26000;
+// The builds that take the context-menu package, first and last inclusive:
+// Windows 11 from its first build (22000) on, 24H2 and later (26100 up)
+// included, but not 24000-24999. Whether the system really has the package
+// manager's IPackageManager9 is asked afterwards; the build only rules out
+// the systems that cannot have it.
+struct TBuildRange {
+  std::uint32_t first, last;
+};
+constexpr TBuildRange cPackageBuilds[] = {{22000, 23999}, {25000, 0xFFFFFFFFu}};
 
 // A refusal of the platform that the deployment operations turn into E_UNEXPECTED.
 class EWinRTCall : public std::runtime_error {
@@ -73,7 +79,8 @@ bool AttachAndWait(TAsyncParams& ap, TDeployObj operation) {
 }  // namespace
 
 bool BuildTakesPackage(std::uint32_t build) {
-  return (build >= cFirstW11Build && build < cEndW11Build) || (build >= cFirstPreviewBuild && build < cEndPreviewBuild);
+  return std::any_of(std::begin(cPackageBuilds), std::end(cPackageBuilds),
+                     [build](const TBuildRange& range) { return build >= range.first && build <= range.last; });
 }
 
 bool IsW11CtxMenuSupported() {
@@ -125,19 +132,19 @@ bool FindFamilyPackage(const ustring& familyName, const ustring& expectedFullNam
     TDeployRef manager;
     code = ActivateWinRTClass(cPackageManagerClass, cIidIPackageManager, manager);
     if (code < 0) return false;
-    std::vector<ustring> fullNames;
-    // An empty security id means the current user.
-    const TRtResult result =
-        Os().Deploy().FindPackagesByUserSecurityIdPackageFamilyName(manager.Get(), u"", familyName, fullNames);
+    const ustring wanted = LowerAscii(expectedFullName);
+    // The walk stops at the match: a package after it that cannot be read must
+    // not turn "found" into a failed lookup. An empty security id means the
+    // current user.
+    const TRtResult result = Os().Deploy().FindPackagesByUserSecurityIdPackageFamilyName(
+        manager.Get(), u"", familyName, [&](const ustring& fullName) {
+          foundFullName = fullName;
+          match = LowerAscii(fullName) == wanted;
+          return match;
+        });
     code = result.textCode;
     if (code < 0) return false;
     Check(result.callCode);
-    const ustring wanted = LowerAscii(expectedFullName);
-    for (const ustring& fullName : fullNames) {
-      foundFullName = fullName;
-      match = LowerAscii(fullName) == wanted;
-      if (match) break;
-    }
   } catch (...) {
     code = cE_UNEXPECTED;
     match = false;

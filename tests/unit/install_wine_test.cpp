@@ -214,6 +214,11 @@ TEST_F(WineInstall, NewInstallation) {
 // file that another process holds open (sharing only reading and deletion,
 // like a running program) moves it aside for deletion at restart and writes
 // the new file under its name, replacing the other files in place.
+// The test's hold must be the only one: Wine starts winemenubuilder.exe for
+// every shell link saved, and it opens the link's target for its icon up to
+// seconds later, which scripts/wine-run.sh prevents by turning it off. (The
+// setup waits for such momentary holds; a hold that outlasts the waiting is
+// a file in use, and the outcome here would rightly differ.)
 TEST_F(WineInstall, PrepareThenUpdateOverFileInUse) {
   TNewSetup ns;
   ns.nsEulAgr = true;

@@ -216,6 +216,38 @@ TEST_F(PrepareTest, CanSwapFile) {
   sim.ReleaseHolds(kMainProgram);
 }
 
+// A file that can't be renamed back is not replaceable: the check must not
+// report success while the earlier installation's file has lost its name.
+TEST_F(PrepareTest, CanSwapFileNeedsTheWayBack) {
+  sim.MakeDirs(kInstallDir);
+  sim.PutFile(kMainProgram, "running");
+  sim.HoldAsRunningImage(kMainProgram);
+  sim.FailCall("MoveFileExW", 2, cErrAccessDenied, u"31590000.tmp");
+  EXPECT_FALSE(CanSwapFile(kMainProgram, 0));
+  sim.ReleaseHolds(kInstallDir + u"31590000.tmp");
+  sim.MoveFileExW(kInstallDir + u"31590000.tmp", kMainProgram, cMoveFileReplaceExisting);
+
+  sim.HoldAsRunningImage(kMainProgram);
+  sim.FailCall("MoveFileExW", 2, cErrAccessDenied, u"31590000.tmp");
+  ns.nsInsTyp = cInsTypUpdate;
+  ns.nsCanOvr = true;
+  EXPECT_EQ(PrepareTask(ns), cStaFilesInUse);
+  sim.ReleaseHolds(kInstallDir + u"31590000.tmp");
+}
+
+// The shell or a scanner looking at the file under its temporary name for a
+// moment does not keep it there: the way back waits, and the file is
+// replaceable under its own name.
+TEST_F(PrepareTest, CanSwapFileWaitsForAReaderOfTheTemporaryName) {
+  sim.PutFile(kMainProgram, "running");
+  sim.HoldAsRunningImage(kMainProgram);
+  sim.HoldBriefly(kInstallDir + u"31590000.tmp", cGenericRead, cFileShareRead, 3);
+  EXPECT_TRUE(CanSwapFile(kMainProgram, 0));
+  EXPECT_EQ(sim.FileBytes(kMainProgram), "running");
+  EXPECT_FALSE(sim.HasFile(kInstallDir + u"31590000.tmp"));
+  sim.ReleaseHolds(kMainProgram);
+}
+
 // Present means openable for reading or held by another process; read-mes don't count.
 TEST_F(PrepareTest, AnyPayloadFileExists) {
   EXPECT_FALSE(AnyPayloadFileExists(u"C:\\Program Files\\Corvalin"));

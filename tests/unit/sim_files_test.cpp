@@ -70,6 +70,23 @@ TEST_F(SimFilesTest, HeldExclusively) {
   EXPECT_EQ(OpenClose(kExe, cFileWriteData, 0), 0u);
 }
 
+// A brief hold (a reader that shares only reading) turns away exactly the
+// next N opens or moves it conflicts with, then lets go; openings it allows
+// are not counted, and Sleep only adds up the pauses.
+TEST_F(SimFilesTest, BriefHoldLetsGoAfterItsRefusals) {
+  sim.PutFile(kExe, "x");
+  sim.HoldBriefly(kExe, cGenericRead, cFileShareRead, 3);
+  EXPECT_EQ(OpenClose(kExe, cGenericRead, cShareAll), 0u);  // allowed: not counted
+  EXPECT_EQ(OpenClose(kExe, cFileWriteData, 0), cErrSharingViolation);
+  EXPECT_EQ(sim.MoveFileExW(kExe, kExe + u".tmp", cMoveFileReplaceExisting), cErrSharingViolation);
+  EXPECT_EQ(OpenClose(kExe, cFileWriteData, cFileShareRead, cCreateAlways), cErrSharingViolation);
+  EXPECT_EQ(OpenClose(kExe, cFileWriteData, 0), 0u);
+  EXPECT_EQ(sim.MoveFileExW(kExe, kExe + u".tmp", cMoveFileReplaceExisting), 0u);
+  sim.Sleep(10);
+  sim.Sleep(20);
+  EXPECT_EQ(sim.SleptMilliseconds(), 30u);
+}
+
 // Delete-at-restart records the full path for administrators only and leaves the file alone.
 TEST_F(SimFilesTest, RestartList) {
   sim.PutFile(u"C:\\Dir\\old.tmp", "x");

@@ -205,6 +205,24 @@ TEST_F(AsyncParams, StatusHandlerErrorWithoutDetails) {
   ReleaseOperation();
 }
 
+// Error whose text cannot be read: the extended code, read before the text,
+// stays in the record, so that the Finish page still shows it.
+TEST_F(AsyncParams, StatusHandlerErrorTextUnreadable) {
+  const std::int32_t code = static_cast<std::int32_t>(0x80073CF3u);
+  const TDeployObj op = FinishedOperation(cAsyncError, code, u"never read");
+  deploy.FailCall("get_ErrorText", 1, cE_OUTOFMEMORY);
+  TAsyncParams ap;
+  InitAsyncParams(ap, 0, 0, 0);
+  TAsyncStatusHandler handler(&ap);
+  EXPECT_EQ(handler.Invoke(op, cAsyncError), 0);
+  EXPECT_EQ(ap.apFinSta, cFinError);
+  EXPECT_EQ(ap.apErrCod, code);
+  EXPECT_TRUE(ap.apErrTxt.empty());
+  EXPECT_FALSE(WaitForDeployment(ap));
+  DoneAsyncParams(ap);
+  ReleaseOperation();
+}
+
 // The progress word: state code in bits 8-15, the percentage's low byte below.
 TEST(ProgressWord, Layout) {
   EXPECT_EQ(ProgressWord(cDeployProcessing, 37), 0x225u);

@@ -32,7 +32,8 @@ class Bridge : public SimFixture {
   TSimDeploy& deploy = sim.deploy;
 };
 
-// Eligible only for builds 22000-23999 and 25000-25999.
+// Eligible from build 22000 up, except 24000-24999: Windows 11 24H2 and later
+// (26100 up) included.
 TEST_F(Bridge, BuildRanges) {
   struct TCase {
     std::uint32_t build;
@@ -40,7 +41,7 @@ TEST_F(Bridge, BuildRanges) {
   };
   for (const TCase& c : {TCase{19045, false}, TCase{21999, false}, TCase{22000, true}, TCase{23999, true},
                          TCase{24000, false}, TCase{24999, false}, TCase{25000, true}, TCase{25999, true},
-                         TCase{26000, false}}) {
+                         TCase{26000, true}, TCase{26100, true}, TCase{0xFFFFFFFFu, true}}) {
     sim.osBuild = c.build;
     EXPECT_EQ(IsW11CtxMenuSupported(), c.eligible) << c.build;
   }
@@ -161,6 +162,27 @@ TEST_F(Bridge, FindFamilyPackage) {
     EXPECT_EQ(fresh.deploy.OpenCount(), 0u) << c.name;
     SetOs(&sim);
   }
+}
+
+// The walk ends at the match: a package after it whose name cannot be read
+// does not turn "found" into a failed lookup. A failure before the match still
+// fails it.
+TEST_F(Bridge, FindFamilyPackageStopsAtMatch) {
+  deploy.RegisterPackage(kOlder);
+  deploy.RegisterPackage(kCurrent);
+  deploy.RegisterPackage(kOlder2);
+  deploy.FailCall("get_FullName", 3, cE_FAIL);
+  ustring found;
+  std::int32_t code = -1;
+  EXPECT_TRUE(FindFamilyPackage(kFamily, kCurrent, found, code));
+  EXPECT_EQ(found, kCurrent);
+  EXPECT_EQ(code, cS_OK);
+  EXPECT_EQ(deploy.CallCounts()["get_FullName"], 2u) << "no name is read past the match";
+
+  deploy.ClearFaults();
+  deploy.FailCall("get_FullName", 1, cE_FAIL);
+  EXPECT_FALSE(FindFamilyPackage(kFamily, kCurrent, found, code));
+  EXPECT_EQ(code, cE_UNEXPECTED);
 }
 
 // Refusals of the lookup: the refusing step's code, or E_UNEXPECTED when the

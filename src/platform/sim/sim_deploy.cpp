@@ -4,65 +4,9 @@
 #include <sstream>
 
 #include "common/utils.h"
+#include "platform/sim/sim_deploy_internal.h"
 
-namespace {
-
-enum TKind : int { kFactory = 1, kManager, kOptions, kUri, kOperation };
-
-constexpr std::int32_t cE_POINTER = static_cast<std::int32_t>(0x80004003u);
-constexpr std::int32_t cE_NOTIMPL = static_cast<std::int32_t>(0x80004001u);
-constexpr std::int32_t cCO_E_NOTINITIALIZED = static_cast<std::int32_t>(0x800401F0u);
-constexpr std::int32_t cE_ILLEGAL_METHOD_CALL = static_cast<std::int32_t>(0x8000000Eu);
-constexpr std::int32_t cE_ILLEGAL_DELEGATE_ASSIGNMENT = static_cast<std::int32_t>(0x80000018u);
-
-const char* KindName(int kind) {
-  switch (kind) {
-    case kFactory: return "activation factory";
-    case kManager: return "package manager";
-    case kOptions: return "add options";
-    case kUri: return "uri";
-    case kOperation: return "deployment operation";
-    default: return "object";
-  }
-}
-
-bool SameName(const ustring& a, const ustring& b) { return LowerAscii(a) == LowerAscii(b); }
-
-// The interfaces an instance of each runtime class answers.
-std::vector<TGuid> InterfacesOf(const ustring& className) {
-  if (className == cPackageManagerClass) return {cIidIPackageManager, cIidIPackageManager2, cIidIPackageManager9};
-  if (className == cAddPackageOptionsClass) return {cIidIAddPackageOptions};
-  return {};
-}
-
-}  // namespace
-
-struct TSimDeploy::TObject {
-  int kind = 0;
-  TGuid iid{};
-  ustring text;  // class name of a factory, text of a uri
-  ustring externalLocation;          // of add options
-  std::shared_ptr<TOperation> operation;
-};
-
-struct TSimDeploy::TOperation {
-  TDeployObj id = 0;  // what the handlers are given
-  bool isRemoval = false;
-  ustring target;     // full name to remove, or the package URI to add
-  TSimDeployScript script;
-  std::int32_t status = cAsyncStarted;
-  bool running = false;
-  std::shared_ptr<IAsyncCompletedHandler> completed;
-  std::shared_ptr<IAsyncProgressHandler> progress;
-};
-
-struct TSimDeploy::TFault {
-  std::string op;
-  std::uint64_t nth;
-  bool onward;
-  std::int32_t code;
-  std::uint64_t seen = 0;
-};
+using namespace sim_deploy;
 
 TSimDeploy::TSimDeploy() = default;
 
@@ -169,7 +113,7 @@ const std::vector<std::string>& TSimDeploy::FaultableOperations() {
       "RuntimePresent", "RoInitialize", "GetActivationFactory", "ActivateInstance",
       "FindPackagesByUserSecurityIdPackageFamilyName", "RemovePackageWithOptionsAsync", "AddPackageByUriAsync",
       "PutExternalLocationUri", "CreateUri", "UrlCreateFromPathW", "PutCompleted", "PutProgress", "GetResults",
-      "CreateEventW", "MsgWaitForEvents", "WindowsCreateString"};
+      "CreateEventW", "MsgWaitForEvents", "WindowsCreateString", "get_FullName", "get_ErrorText"};
   return names;
 }
 
@@ -286,15 +230,15 @@ void TSimDeploy::Release(TDeployObj object) {
   std::lock_guard<std::mutex> guard(lock_);
   ++counts_["Release"];
   objects_.erase(object);
+  changed_.notify_all();  // a deployment may wait for its caller to let go
 }
 
 // --- package manager ---
 
-TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj manager, const ustring& userSid,
-                                                                    const ustring& familyName,
-                                                                    std::vector<ustring>& fullNames) {
+TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(
+    TDeployObj manager, const ustring& userSid, const ustring& familyName,
+    const std::function<bool(const ustring& fullName)>& visit) {
   std::lock_guard<std::mutex> guard(lock_);
-  fullNames.clear();
   TRtResult result;
   if (Faulted("WindowsCreateString", result.textCode) || Faulted("WindowsCreateString", result.textCode)) {
     return result;
@@ -306,7 +250,9 @@ TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj m
   }
   if (!userSid.empty()) return result;  // only the current user is emulated
   for (const ustring& fullName : packages_) {
-    if (SameName(FamilyOf(fullName), familyName)) fullNames.push_back(fullName);
+    if (!SameName(FamilyOf(fullName), familyName)) continue;
+    if (Faulted("get_FullName", result.callCode)) return result;
+    if (visit(fullName)) break;
   }
   return result;
 }
@@ -421,189 +367,4 @@ std::int32_t TSimDeploy::UrlCreateFromPathW(const ustring& path, char16_t* buffe
   buffer[url.size()] = u'\0';
   size = static_cast<std::uint32_t>(url.size());
   return code;
-}
-
-// --- the asynchronous operation ---
-
-std::shared_ptr<TSimDeploy::TOperation> TSimDeploy::StartOperation(bool isRemoval, const ustring& target) {
-  auto op = std::make_shared<TOperation>();
-  op->isRemoval = isRemoval;
-  op->target = target;
-  op->script = isRemoval ? removal : addition;
-  auto object = std::make_shared<TObject>();
-  object->kind = kOperation;
-  object->text = target;
-  object->operation = op;
-  op->id = Hand(std::move(object));
-  operations_[op->id] = op;
-  if (op->script.finishedAtOnce) Finish(*op);
-  return op;
-}
-
-void TSimDeploy::Finish(TOperation& op) {
-  op.status = op.script.status;
-  if (op.status != cAsyncCompleted) return;
-  if (op.isRemoval) {
-    std::erase_if(packages_, [&](const ustring& name) { return SameName(name, op.target); });
-    return;
-  }
-  const auto identity = packageFiles.find(op.target);
-  if (identity == packageFiles.end()) return;
-  for (const ustring& known : packages_) {
-    if (SameName(known, identity->second)) return;
-  }
-  packages_.push_back(identity->second);
-}
-
-std::int32_t TSimDeploy::PutCompleted(TDeployObj operation, std::shared_ptr<IAsyncCompletedHandler> handler) {
-  std::shared_ptr<TOperation> op;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    std::int32_t code = 0;
-    if (Faulted("PutCompleted", code)) return code;
-    TObject* object = Find(operation, kOperation, nullptr);
-    if (object == nullptr) return cE_INVALIDARG;
-    if (!handler) return cE_POINTER;
-    op = object->operation;
-    if (op->completed || op->running) return cE_ILLEGAL_DELEGATE_ASSIGNMENT;
-    if (op->status == cAsyncStarted) {
-      op->completed = std::move(handler);
-      RunIfSubscribed(op);
-      return cS_OK;
-    }
-  }
-  // Finished before anyone asked: the handler runs at once, on this thread,
-  // before put_Completed returns.
-  handler->Invoke(op->id, op->status);
-  return cS_OK;
-}
-
-std::int32_t TSimDeploy::PutProgress(TDeployObj operation, std::shared_ptr<IAsyncProgressHandler> handler) {
-  std::lock_guard<std::mutex> guard(lock_);
-  std::int32_t code = 0;
-  if (Faulted("PutProgress", code)) return code;
-  TObject* object = Find(operation, kOperation, nullptr);
-  if (object == nullptr) return cE_INVALIDARG;
-  if (!handler) return cE_POINTER;
-  const std::shared_ptr<TOperation> op = object->operation;
-  if (op->progress || op->running) return cE_ILLEGAL_DELEGATE_ASSIGNMENT;
-  if (op->status != cAsyncStarted) return cS_OK;  // finished: no progress any more
-  op->progress = std::move(handler);
-  RunIfSubscribed(op);
-  return cS_OK;
-}
-
-void TSimDeploy::RunIfSubscribed(const std::shared_ptr<TOperation>& op) {
-  // The emulated service starts working once both handlers are attached, so
-  // that every progress report of the script reaches the caller.
-  if (!op->completed || !op->progress || op->running) return;
-  op->running = true;
-  workers_.emplace_back([this, op] { Deliver(op); });
-}
-
-void TSimDeploy::Hold() {
-  std::lock_guard<std::mutex> guard(lock_);
-  held_ = true;
-}
-
-void TSimDeploy::Resume() {
-  std::lock_guard<std::mutex> guard(lock_);
-  held_ = false;
-  changed_.notify_all();
-}
-
-void TSimDeploy::Deliver(std::shared_ptr<TOperation> op) {
-  {
-    std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [this] { return !held_; });
-  }
-  for (const TDeploymentProgress& report : op->script.progress) {
-    std::shared_ptr<IAsyncProgressHandler> progress;
-    {
-      std::lock_guard<std::mutex> guard(lock_);
-      progress = op->progress;
-    }
-    if (progress) progress->Invoke(op->id, report);
-  }
-  std::shared_ptr<IAsyncCompletedHandler> completed;
-  std::int32_t status = 0;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    Finish(*op);
-    status = op->status;
-    completed = op->completed;
-  }
-  if (completed) completed->Invoke(op->id, status);
-  std::lock_guard<std::mutex> guard(lock_);
-  // Like the platform, the operation lets go of its handlers once it reported.
-  op->completed.reset();
-  op->progress.reset();
-  changed_.notify_all();
-}
-
-std::int32_t TSimDeploy::GetResults(TDeployObj operation, std::int32_t& extendedCode, ustring& errorText) {
-  std::lock_guard<std::mutex> guard(lock_);
-  extendedCode = 0;
-  errorText.clear();
-  std::int32_t code = 0;
-  if (Faulted("GetResults", code)) return code;
-  const auto it = operations_.find(operation);
-  if (it == operations_.end()) return cE_INVALIDARG;
-  const TOperation& op = *it->second;
-  if (op.status == cAsyncStarted) return cE_ILLEGAL_METHOD_CALL;
-  extendedCode = op.script.extendedCode;
-  errorText = op.script.errorText;
-  return cS_OK;
-}
-
-// --- events and the wait ---
-
-std::uint32_t TSimDeploy::CreateEventW(THandle& event) {
-  std::lock_guard<std::mutex> guard(lock_);
-  event = 0;
-  std::int32_t code = 0;
-  if (Faulted("CreateEventW", code)) return static_cast<std::uint32_t>(code);
-  next_ += 4;
-  event = next_;
-  events_[event] = false;
-  return cErrSuccess;
-}
-
-bool TSimDeploy::SetEvent(THandle event) {
-  std::lock_guard<std::mutex> guard(lock_);
-  const auto it = events_.find(event);
-  if (it == events_.end()) return false;
-  it->second = true;
-  changed_.notify_all();
-  return true;
-}
-
-bool TSimDeploy::ResetEvent(THandle event) {
-  std::lock_guard<std::mutex> guard(lock_);
-  const auto it = events_.find(event);
-  if (it == events_.end()) return false;
-  it->second = false;
-  return true;
-}
-
-void TSimDeploy::CloseEvent(THandle event) {
-  std::lock_guard<std::mutex> guard(lock_);
-  events_.erase(event);
-}
-
-std::uint32_t TSimDeploy::MsgWaitForEvents(const TEventPair& events) {
-  std::unique_lock<std::mutex> guard(lock_);
-  std::int32_t code = 0;
-  if (Faulted("MsgWaitForEvents", code)) return static_cast<std::uint32_t>(code);
-  for (;;) {
-    // Like Windows: a handle that is not an open event fails the wait.
-    for (THandle event : events) {
-      if (events_.find(event) == events_.end()) return cWaitFailed;
-    }
-    // The lowest index wins when both are set.
-    for (std::uint32_t i = 0; i < events.size(); ++i) {
-      if (events_[events[i]]) return cWaitObject0 + i;
-    }
-    changed_.wait(guard);
-  }
 }

@@ -27,6 +27,12 @@ struct TSimDeployScript {
   // The operation is finished when it is handed out, without progress:
   // put_Completed then calls the handler before it returns.
   bool finishedAtOnce = false;
+  // Reports nothing until the caller let go of the operation (a wait that
+  // ended first, by other means), then goes on as scripted.
+  bool untilLetGo = false;
+  // After the final status, once the caller let go of the operation, one more
+  // progress report (Processing 100 %) through the handler it still holds.
+  bool progressAfterEnd = false;
 };
 
 // One AddPackageByUriAsync call as the service saw it.
@@ -75,7 +81,10 @@ class TSimDeploy : public IDeployment {
   void Resume();
 
   // --- fault injection, by IDeployment method name, plus "WindowsCreateString"
-  // for making the platform strings of a call that takes text ---
+  // for making the platform strings of a call that takes text, "get_FullName"
+  // for reading one package's full name during the lookup (counted per package
+  // of the family), and "get_ErrorText" for reading the text inside GetResults
+  // (after the extended code was read) ---
   static const std::vector<std::string>& FaultableOperations();
   // The nth call (1-based, counted from now) fails with code; for FailFrom that
   // call and every later one. A call made
@@ -95,9 +104,9 @@ class TSimDeploy : public IDeployment {
   std::int32_t GetActivationFactory(const ustring& className, TDeployObj& factory) override;
   std::int32_t ActivateInstance(TDeployObj factory, const TGuid& iid, TDeployObj& object) override;
   void Release(TDeployObj object) override;
-  TRtResult FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj manager, const ustring& userSid,
-                                                          const ustring& familyName,
-                                                          std::vector<ustring>& fullNames) override;
+  TRtResult FindPackagesByUserSecurityIdPackageFamilyName(
+      TDeployObj manager, const ustring& userSid, const ustring& familyName,
+      const std::function<bool(const ustring& fullName)>& visit) override;
   TRtResult RemovePackageWithOptionsAsync(TDeployObj manager2, const ustring& fullName, std::uint32_t options,
                                           TDeployObj& operation) override;
   std::int32_t AddPackageByUriAsync(TDeployObj manager9, TDeployObj packageUri, TDeployObj options,

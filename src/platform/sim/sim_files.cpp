@@ -7,9 +7,18 @@
 #include <random>
 
 #include "common/utils.h"
+#include "platform/sim/sim_file_rights.h"
 #include "platform/sim/sim_state.h"
 
 namespace fs = std::filesystem;
+using sim::cAppendData;
+using sim::cDelete;
+using sim::cExecute;
+using sim::cReadData;
+using sim::cWriteData;
+using sim::FileRights;
+using sim::HostReadOnly;
+using sim::SetHostReadOnly;
 
 namespace {
 
@@ -21,19 +30,6 @@ constexpr std::uint32_t cCreateNew = 1;
 constexpr std::uint32_t cOpenAlways = 4;
 constexpr std::uint32_t cTruncateExisting = 5;
 constexpr std::uint32_t cMoveFileCopyAllowed = 0x2;
-
-constexpr std::uint32_t cReadData = 0x0001, cWriteData = 0x0002, cAppendData = 0x0004, cExecute = 0x0020;
-constexpr std::uint32_t cDelete = 0x00010000;
-
-// Generic rights become the file rights Windows maps them to.
-std::uint32_t FileRights(std::uint32_t access) {
-  std::uint32_t rights = access & 0x01FFFFFFu;
-  if (access & cGenericRead) rights |= 0x120089u;
-  if (access & cGenericWrite) rights |= 0x120116u;
-  if (access & 0x20000000u) rights |= 0x1200A0u;  // GENERIC_EXECUTE
-  if (access & 0x10000000u) rights |= 0x1F01FFu;  // GENERIC_ALL
-  return rights;
-}
 
 bool Reads(std::uint32_t rights) { return (rights & (cReadData | cExecute)) != 0; }
 bool Writes(std::uint32_t rights) { return (rights & (cWriteData | cAppendData)) != 0; }
@@ -54,18 +50,6 @@ bool BadName(const ustring& name) {
     if (c < 32 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' || c == u'*') return true;
   }
   return false;
-}
-
-bool HostReadOnly(const fs::path& host) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(host, ec);
-  return !ec && fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-}
-
-void SetHostReadOnly(const fs::path& host, bool readOnly) {
-  std::error_code ec;
-  fs::permissions(host, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  readOnly ? fs::perm_options::remove : fs::perm_options::add, ec);
 }
 
 bool TruncateHost(const fs::path& host) {
@@ -155,14 +139,26 @@ std::uint32_t TSimPlatform::TState::Locate(TSimPlatform& owner, const ustring& p
   return cErrSuccess;
 }
 
-bool TSimPlatform::TState::SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share) const {
+bool TSimPlatform::TState::SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share) {
+  bool conflict = false;
   for (const auto& [handle, open] : files) {
-    if (open.key == key && Conflict(access, share, open.access, open.share)) return true;
+    if (open.key == key && Conflict(access, share, open.access, open.share)) conflict = true;
   }
-  for (const sim::TOpening& hold : holds) {
-    if (hold.key == key && Conflict(access, share, hold.access, hold.share)) return true;
+  for (auto hold = holds.begin(); hold != holds.end();) {
+    if (hold->key != key || !Conflict(access, share, hold->access, hold->share)) {
+      ++hold;
+      continue;
+    }
+    conflict = true;
+    // A brief hold has turned this attempt away; after its last refusal the
+    // other process has closed the file.
+    if (hold->refusalsLeft > 0 && --hold->refusalsLeft == 0) {
+      hold = holds.erase(hold);
+    } else {
+      ++hold;
+    }
   }
-  return false;
+  return conflict;
 }
 
 bool TSimPlatform::TState::AnyOpenAt(const ustring& key, bool withChildren) const {
@@ -376,81 +372,4 @@ std::uint32_t TSimPlatform::GetFullPathNameW(const ustring& path, ustring& fullP
   fullPath.clear();
   if (auto fault = state_->Enter("GetFullPathNameW", path)) return *fault;
   return sim::FullPath(path, currentDirectory, fullPath);
-}
-
-// --- set-up and inspection ---
-
-fs::path TSimPlatform::SandboxRoot() {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  return state_->Root();
-}
-
-fs::path TSimPlatform::HostPath(const ustring& path) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  sim::TLocation loc;
-  state_->Locate(*this, path, loc);
-  return loc.host;
-}
-
-void TSimPlatform::MakeDirs(const ustring& path) {
-  std::error_code ec;
-  fs::create_directories(HostPath(path), ec);
-}
-
-void TSimPlatform::PutFile(const ustring& path, const std::string& bytes) {
-  const fs::path host = HostPath(path);
-  std::error_code ec;
-  fs::create_directories(host.parent_path(), ec);
-  std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::optional<std::string> TSimPlatform::FileBytes(const ustring& path) {
-  const fs::path host = HostPath(path);
-  std::error_code ec;
-  if (!fs::is_regular_file(host, ec)) return std::nullopt;
-  std::ifstream in(host, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool TSimPlatform::HasFile(const ustring& path) {
-  std::error_code ec;
-  return fs::is_regular_file(HostPath(path), ec);
-}
-
-bool TSimPlatform::HasDir(const ustring& path) {
-  std::error_code ec;
-  return fs::is_directory(HostPath(path), ec);
-}
-
-void TSimPlatform::SetReadOnly(const ustring& path, bool readOnly) { SetHostReadOnly(HostPath(path), readOnly); }
-
-bool TSimPlatform::IsReadOnly(const ustring& path) { return HostReadOnly(HostPath(path)); }
-
-void TSimPlatform::HoldFile(const ustring& path, std::uint32_t access, std::uint32_t share) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  sim::TLocation loc;
-  state_->Locate(*this, path, loc);
-  state_->holds.push_back({loc.key, loc.full, loc.host, FileRights(access), share});
-}
-
-void TSimPlatform::HoldExclusive(const ustring& path) { HoldFile(path, cGenericRead | cGenericWrite, 0); }
-
-void TSimPlatform::HoldAsRunningImage(const ustring& path) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  sim::TLocation loc;
-  state_->Locate(*this, path, loc);
-  state_->holds.push_back({loc.key, loc.full, loc.host, cReadData | cExecute, cFileShareRead | cFileShareDelete});
-  state_->holds.back().image = true;
-}
-
-void TSimPlatform::ReleaseHolds(const ustring& path) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  sim::TLocation loc;
-  state_->Locate(*this, path, loc);
-  std::erase_if(state_->holds, [&](const sim::TOpening& hold) { return hold.key == loc.key; });
-}
-
-std::vector<TSimRestartEntry> TSimPlatform::RestartList() {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  return state_->restartList;
 }

@@ -70,6 +70,17 @@ bool TSimPlatform::PostWindowMessage(THwnd window, std::uint32_t msg, std::uintp
   return true;
 }
 
+void TSimPlatform::Sleep(std::uint32_t milliseconds) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  state_->Log("Sleep", u"", u"", milliseconds);
+  state_->sleptMs += milliseconds;
+}
+
+std::uint64_t TSimPlatform::SleptMilliseconds() {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  return state_->sleptMs;
+}
+
 std::uint32_t TSimPlatform::StartThread(std::function<void()> fn) {
   {
     std::lock_guard<std::mutex> guard(state_->lock);

@@ -149,6 +149,10 @@ class TSimPlatform : public IPlatform {
   // Like the image of a running program: opens for writing fail with 32, it can't be
   // replaced by a move (5), but it can be renamed; the hold follows the rename.
   void HoldAsRunningImage(const ustring& path);
+  // Another process holds the file for a moment, like a virus scanner or the
+  // shell reading an icon: like HoldFile, but the hold lets go by itself once
+  // it has turned away `refusals` opens or moves of the file (counted from now).
+  void HoldBriefly(const ustring& path, std::uint32_t access, std::uint32_t share, std::uint32_t refusals);
   void ReleaseHolds(const ustring& path);
   // The shell link saved at path, when it is one.
   std::optional<TSimLink> ReadLink(const ustring& path);
@@ -185,6 +189,8 @@ class TSimPlatform : public IPlatform {
   std::vector<TSimNotification> Notifications();
   std::vector<TSimExecution> Executions();
   std::vector<TSimProcessStart> ProcessStarts();
+  // The sum of every Sleep so far.
+  std::uint64_t SleptMilliseconds();
   // Keys, file handles, shell links and COM apartments still open.
   std::size_t OpenCount();
   std::vector<std::string> DescribeOpen();
@@ -194,6 +200,9 @@ class TSimPlatform : public IPlatform {
   ustring GetProcessCommandLine() override;
   ustring GetOwnModulePath() override;
   bool PostWindowMessage(THwnd window, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam) override;
+  // Returns at once: emulated time passes only on the clock a test sets. The
+  // pause is logged (number: milliseconds) and added to SleptMilliseconds.
+  void Sleep(std::uint32_t milliseconds) override;
   std::uint32_t StartThread(std::function<void()> fn) override;
   bool FindOwnResource(std::uint32_t type, std::uint32_t id, const std::uint8_t*& data, std::uint32_t& size) override;
   ustring FormatSystemMessage(std::int32_t code) override;

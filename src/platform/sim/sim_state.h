@@ -54,6 +54,9 @@ struct TOpening {
   bool isDir = false;
   std::uint64_t position = 0;
   bool image = false;  // a running program's image: it can be renamed, not deleted
+  // Holds only: lets go after turning away this many more opens or moves;
+  // 0 = held until ReleaseHolds.
+  std::uint32_t refusalsLeft = 0;
 };
 
 struct TFault {
@@ -128,6 +131,7 @@ struct TSimPlatform::TState {
   std::vector<sim::TFault> faults;
   std::vector<TSimCall> calls;
   std::map<std::string, std::uint64_t> counts;
+  std::uint64_t sleptMs = 0;
 
   std::uintptr_t nextHandle = 0x1000;
   std::uintptr_t NewHandle() { return nextHandle += 4; }
@@ -146,7 +150,10 @@ struct TSimPlatform::TState {
   // file helpers
   const std::filesystem::path& Root();  // the sandbox, made and seeded on first use
   std::uint32_t Locate(TSimPlatform& owner, const ustring& path, sim::TLocation& loc);
-  bool SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share) const;
+  // Whether an opening of key conflicts with the access and sharing asked
+  // for. A brief hold that turns the attempt away counts it, and lets go
+  // after its last refusal.
+  bool SharingConflict(const ustring& key, std::uint32_t access, std::uint32_t share);
   bool AnyOpenAt(const ustring& key, bool withChildren) const;
   void Rekey(const ustring& fromKey, const sim::TLocation& to);
 };

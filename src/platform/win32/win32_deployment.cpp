@@ -76,10 +76,9 @@ class TWin32Deployment : public IDeployment {
     if (object != 0) As<IUnknown>(object)->Release();
   }
 
-  TRtResult FindPackagesByUserSecurityIdPackageFamilyName(TDeployObj manager, const ustring& userSid,
-                                                          const ustring& familyName,
-                                                          std::vector<ustring>& fullNames) override {
-    fullNames.clear();
+  TRtResult FindPackagesByUserSecurityIdPackageFamilyName(
+      TDeployObj manager, const ustring& userSid, const ustring& familyName,
+      const std::function<bool(const ustring& fullName)>& visit) override {
     TRtResult result;
     THString family(familyName);
     result.textCode = family.Code();
@@ -92,7 +91,7 @@ class TWin32Deployment : public IDeployment {
         As<IPackageManager>(manager)->FindPackagesByUserSecurityIdPackageFamilyName(sid.Get(), family.Get(),
                                                                                     packages.Put());
     if (FAILED(result.callCode) || !packages) return result;
-    result.callCode = Walk(*packages.Get(), fullNames);
+    result.callCode = Walk(*packages.Get(), visit);
     return result;
   }
 
@@ -219,8 +218,10 @@ class TWin32Deployment : public IDeployment {
   }
 
  private:
-  // The full names of the collection, in its order.
-  static HRESULT Walk(IPackageIterable& packages, std::vector<ustring>& fullNames) {
+  // Reads the full names of the collection in its order until visit answers
+  // true: what comes after the match is never touched, so that it cannot fail
+  // the lookup.
+  static HRESULT Walk(IPackageIterable& packages, const std::function<bool(const ustring& fullName)>& visit) {
     TComPtr<IPackageIterator> it;
     HRESULT result = packages.First(it.Put());
     if (FAILED(result) || !it) return result;
@@ -236,7 +237,7 @@ class TWin32Deployment : public IDeployment {
       HSTRING fullName = nullptr;
       result = id->get_FullName(&fullName);
       if (FAILED(result)) return result;
-      fullNames.push_back(TakeHString(fullName));
+      if (visit(TakeHString(fullName))) return S_OK;
       result = it->MoveNext(&hasCurrent);
     }
     return result;

@@ -65,6 +65,7 @@ class TWin32Platform : public IPlatform {
   bool PostWindowMessage(THwnd window, std::uint32_t msg, std::uintptr_t wparam, std::intptr_t lparam) override {
     return ::PostMessageW(reinterpret_cast<HWND>(window), msg, wparam, lparam) != FALSE;
   }
+  void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
   std::uint32_t StartThread(std::function<void()> fn) override {
     try {
       std::thread(std::move(fn)).detach();
