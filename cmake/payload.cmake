@@ -27,12 +27,58 @@ else()
   set(MAKE_SAMPLES_DEPENDS make_samples)
 endif()
 
+# This tree's Uninstall.exe, for the sample payload and for a maker's folder
+# that brings none: a target of the Windows build; the native build compiles
+# the same sources (the uninstaller only) as a separate mingw-w64 project.
+if(WIN32)
+  set(UNINSTALLER_EXE ${CMAKE_BINARY_DIR}/Uninstall.exe)
+  set(UNINSTALLER_TARGET corvalin_uninstall)
+else()
+  find_program(CORVALIN_MINGW_CXX NAMES x86_64-w64-mingw32-g++-posix)
+  if(NOT CORVALIN_MINGW_CXX)
+    message(FATAL_ERROR "Uninstall.exe is built with mingw-w64: install g++-mingw-w64-x86-64-posix.")
+  endif()
+  include(ExternalProject)
+  set(UNINSTALLER_DIR ${PAYLOAD_BIN}/uninstaller)
+  set(UNINSTALLER_EXE ${UNINSTALLER_DIR}/Uninstall.exe)
+  ExternalProject_Add(uninstaller_exe
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${UNINSTALLER_DIR}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+               -DCORVALIN_UNINSTALLER_ONLY=ON -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER}
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target corvalin_uninstall
+    BUILD_BYPRODUCTS ${UNINSTALLER_EXE}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+  set(UNINSTALLER_TARGET uninstaller_exe)
+endif()
+
 if(CORVALIN_PAYLOAD_DIR)
   get_filename_component(PAYLOAD_SOURCE_DIR ${CORVALIN_PAYLOAD_DIR} ABSOLUTE)
   if(NOT IS_DIRECTORY ${PAYLOAD_SOURCE_DIR})
     message(FATAL_ERROR "CORVALIN_PAYLOAD_DIR: ${PAYLOAD_SOURCE_DIR} is not a folder")
   endif()
   set(PAYLOAD_SOURCE_STAMP "")
+  if(NOT EXISTS ${PAYLOAD_SOURCE_DIR}/Uninstall.exe)
+    # The maker brings no uninstaller: theirs are the other files (linked
+    # into a folder of this build), ours is Uninstall.exe.
+    set(maker_dir ${PAYLOAD_SOURCE_DIR})
+    set(PAYLOAD_SOURCE_DIR ${PAYLOAD_BIN}/maker)
+    file(REMOVE_RECURSE ${PAYLOAD_SOURCE_DIR})
+    file(MAKE_DIRECTORY ${PAYLOAD_SOURCE_DIR})
+    file(GLOB maker_files ${maker_dir}/*)
+    foreach(file ${maker_files})
+      get_filename_component(name ${file} NAME)
+      file(CREATE_LINK ${file} ${PAYLOAD_SOURCE_DIR}/${name} SYMBOLIC)
+    endforeach()
+    set(PAYLOAD_SOURCE_STAMP ${PAYLOAD_BIN}/maker.stamp)
+    add_custom_command(
+      OUTPUT ${PAYLOAD_SOURCE_STAMP}
+      COMMAND ${CMAKE_COMMAND} -E copy ${UNINSTALLER_EXE} ${PAYLOAD_SOURCE_DIR}/Uninstall.exe
+      COMMAND ${CMAKE_COMMAND} -E touch ${PAYLOAD_SOURCE_STAMP}
+      DEPENDS ${UNINSTALLER_TARGET} ${UNINSTALLER_EXE}
+      COMMENT "Adding this build's Uninstall.exe to the product files")
+  endif()
 else()
   # The placeholder main program is a Windows program: a normal target of the
   # Windows build, a separate mingw-w64 project of the native build. Both
@@ -43,12 +89,6 @@ else()
     add_subdirectory(${CMAKE_SOURCE_DIR}/tools/payload/placeholder ${PLACEHOLDER_DIR})
     set(PLACEHOLDER_TARGET corvalin_placeholder)
   else()
-    find_program(CORVALIN_MINGW_CXX NAMES x86_64-w64-mingw32-g++-posix)
-    if(NOT CORVALIN_MINGW_CXX)
-      message(FATAL_ERROR "The sample payload's main program is built with mingw-w64: install "
-                          "g++-mingw-w64-x86-64-posix, or set CORVALIN_PAYLOAD_DIR to a folder of product files.")
-    endif()
-    include(ExternalProject)
     ExternalProject_Add(placeholder_exe
       SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/payload/placeholder
       BINARY_DIR ${PLACEHOLDER_DIR}
@@ -63,9 +103,9 @@ else()
   set(PAYLOAD_SOURCE_STAMP ${PAYLOAD_BIN}/sample.stamp)
   add_custom_command(
     OUTPUT ${PAYLOAD_SOURCE_STAMP}
-    COMMAND ${MAKE_SAMPLES} ${PAYLOAD_SOURCE_DIR} ${PLACEHOLDER_EXE}
+    COMMAND ${MAKE_SAMPLES} ${PAYLOAD_SOURCE_DIR} ${PLACEHOLDER_EXE} ${UNINSTALLER_EXE}
     COMMAND ${CMAKE_COMMAND} -E touch ${PAYLOAD_SOURCE_STAMP}
-    DEPENDS ${MAKE_SAMPLES_DEPENDS} ${PLACEHOLDER_TARGET} ${PLACEHOLDER_EXE}
+    DEPENDS ${MAKE_SAMPLES_DEPENDS} ${PLACEHOLDER_TARGET} ${PLACEHOLDER_EXE} ${UNINSTALLER_TARGET} ${UNINSTALLER_EXE}
     COMMENT "Generating the sample product files")
 endif()
 

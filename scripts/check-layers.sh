@@ -9,11 +9,14 @@ check() {  # <folder> <forbidden include prefixes as a regex>
   hits=$(grep -rn -E "#\s*include\s*\"($2)/" "$1" 2>/dev/null || true)
   if [ -n "$hits" ]; then echo "layer rule broken in $1:"; echo "$hits"; fail=1; fi
 }
-check common 'catalogue|shell|engine|app'
-check catalogue 'shell|engine|app'
-check platform 'shell|engine|app'
-check shell 'engine|app'
-check engine 'app'
+check common 'catalogue|shell|engine|app|uninstall'
+check catalogue 'shell|engine|app|uninstall'
+check platform 'shell|engine|app|uninstall'
+check shell 'engine|app|uninstall'
+check engine 'app|uninstall'
+# The two programs at the top are peers: neither includes the other.
+check app 'uninstall'
+check uninstall 'app'
 win=$(grep -rln -E '#\s*include\s*<(windows|winreg|winbase|winuser|shlobj|shellapi|objbase|ole2|roapi|winstring|commctrl|shlwapi)\.h>' . | grep -v '^./platform/win32/' || true)
 if [ -n "$win" ]; then echo "Windows headers outside platform/win32:"; echo "$win"; fail=1; fi
 [ $fail = 0 ] && echo "layers ok"

@@ -100,11 +100,11 @@ inline constexpr std::array<TRegSubKey, 24> RegSubKeys{{
     {14, 14, u"Corvalin"},
     {15, 15, u"CorvalinHashPage"},
     {16, 16, u"Corvalin.exe"},
-    {17, 31, u"Corvalin"},
-    {32, 32, u"Corvalin"},
+    {17, 32, u"Corvalin"},
+    {33, 33, u"Corvalin"},
 }};
 
-inline constexpr std::array<TRegValue, 33> RegValues{{
+inline constexpr std::array<TRegValue, 34> RegValues{{
     {rkString, 0, true, u""},
     {rkString, 1, true, u""},
     {rkString, -1, true, u""},
@@ -130,14 +130,15 @@ inline constexpr std::array<TRegValue, 33> RegValues{{
     {rkString, 22, true, u"InstallLocation"},
     {rkString, 23, true, u"Publisher"},
     {rkString, 24, true, u"UninstallString"},
-    {rkDWord, 25, true, u"EstimatedSize"},
-    {rkDWord, 26, true, u"Language"},
-    {rkDWord, 27, true, u"NoModify"},
-    {rkDWord, 28, true, u"NoRepair"},
-    {rkDWord, 29, true, u"Version"},
-    {rkDWord, 30, true, u"VersionMajor"},
-    {rkDWord, 31, true, u"VersionMinor"},
-    {rkDWord, 32, true, u"SetupVersion"},
+    {rkString, 25, true, u"QuietUninstallString"},  // for unattended removal by deployment tools
+    {rkDWord, 26, true, u"EstimatedSize"},
+    {rkDWord, 27, true, u"Language"},
+    {rkDWord, 28, true, u"NoModify"},
+    {rkDWord, 29, true, u"NoRepair"},
+    {rkDWord, 30, true, u"Version"},
+    {rkDWord, 31, true, u"VersionMajor"},
+    {rkDWord, 32, true, u"VersionMinor"},
+    {rkDWord, 33, true, u"SetupVersion"},
 }};
 
 // Rows that the reader of an earlier installation shares with the registration.
@@ -145,7 +146,7 @@ inline constexpr int cRegBaseUninstall = 10;     // with cRegSubUninstall: the u
 inline constexpr int cRegSubUninstall = 22;
 inline constexpr int cRegValInstallLocation = 22;
 inline constexpr int cRegValUninstallString = 24;
-inline constexpr int cRegValVersion = 29;
+inline constexpr int cRegValVersion = 30;
 inline constexpr int cRegValDisplayVersion = 19;
 
 namespace reg_detail {

@@ -12,6 +12,7 @@ constexpr char16_t cQuote = u'"';
 // The uninstaller reads the setup language back from this option; English
 // is its default, so only German writes it.
 constexpr char16_t cLangOption[] = u" /l:";
+constexpr char16_t cSilentOption[] = u" /S:1";
 constexpr std::uint32_t cLangIdEnglishUS = 1033;
 
 ustring Quoted(const ustring& text) { return cQuote + text + cQuote; }
@@ -46,23 +47,29 @@ ustring ComposeRegText(int dataId, TSuLang lang, const ustring& folder) {
       if (lang == cLangGerman) command += cLangOption + DecOfInt(lang);
       return command;
     }
+    case 25: {
+      // Quoted, unlike the plain command: deployment tools run it as it stands.
+      ustring command = Quoted(f + PayFiles[cPayUninstaller].pfFilNam) + cSilentOption;
+      if (lang == cLangGerman) command += cLangOption + DecOfInt(lang);
+      return command;
+    }
     default: return u"";
   }
 }
 
 std::uint32_t ComposeRegNumber(int dataId, std::int64_t totalSize) {
   switch (dataId) {
-    case 25:
+    case 26:
       // Shift the whole 64-bit size before cutting it to 32 bits: cutting
       // first would report a 5 GiB installation as 1 GiB.
       return totalSize <= 0 ? 0u : static_cast<std::uint32_t>(static_cast<std::uint64_t>(totalSize) >> 10);
-    case 26: return cLangIdEnglishUS;
-    case 27: return 1;
+    case 27: return cLangIdEnglishUS;
     case 28: return 1;
-    case 29: return cVersionDword;
-    case 30: return static_cast<std::uint32_t>(cVerMajor);
-    case 31: return static_cast<std::uint32_t>(cVerMinor);
-    case 32: return cSetupVersionDword;
+    case 29: return 1;
+    case 30: return cVersionDword;
+    case 31: return static_cast<std::uint32_t>(cVerMajor);
+    case 32: return static_cast<std::uint32_t>(cVerMinor);
+    case 33: return cSetupVersionDword;
     default: return 0;
   }
 }

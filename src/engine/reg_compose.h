@@ -6,7 +6,8 @@
 
 // Text of a string value: product names, quoted program paths below folder
 // (a trailing backslash is ensured), class ids, version texts, the UTC date,
-// the uninstall command (" /l:1" appended for German). Unknown ids: "".
+// the uninstall command (" /l:1" appended for German) and its quiet form
+// (quoted, then " /S:1", then " /l:1" for German). Unknown ids: "".
 ustring ComposeRegText(int dataId, TSuLang lang, const ustring& folder);
 
 // Number of a DWORD value: the size in KiB (computed in 64 bits, then cut

@@ -138,6 +138,35 @@ class IPlatform {
   virtual bool GetFileVersionInfoW(const ustring& file, std::uint32_t size, void* block) = 0;
   virtual bool VerQueryValueW(const void* block, const ustring& subBlock, const void*& data, std::uint32_t& length) = 0;
 
+  // --- removal, and the uninstaller's own process ---
+  virtual std::uint32_t DeleteFileW(const ustring& path) = 0;
+  virtual std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes) = 0;
+  // Copies from into a new file to; 80 (ERROR_FILE_EXISTS) when to exists.
+  virtual std::uint32_t CopyFileW(const ustring& from, const ustring& to) = 0;
+  // The folder for temporary files, with a trailing backslash.
+  virtual std::uint32_t GetTempPathW(ustring& path) = 0;
+  // Creates a folder that only the system and the administrators may change
+  // (no inherited rights, so no other user can place a file in it); 183 when it exists.
+  virtual std::uint32_t CreatePrivateDirectoryW(const ustring& path) = 0;
+  // Deletes parent\subKey, which must have no sub-keys (5 when it has).
+  virtual std::uint32_t RegDeleteKeyW(THKey parent, const ustring& subKey) = 0;
+  virtual std::uint32_t RegDeleteValueW(THKey key, const ustring& name) = 0;
+  // Numbers of sub-keys and values of an open key (opened with query rights).
+  virtual std::uint32_t RegQueryInfoKeyW(THKey key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
+  // Loads a saved link into the link object, and reads its target path.
+  virtual std::int32_t ShellLinkLoad(THandle link, const ustring& fileName) = 0;
+  virtual std::int32_t ShellLinkGetPath(THandle link, ustring& path) = 0;
+  // A handle to this process that a child started with inheritance can wait on
+  // (synchronise rights only, inheritable). Closed with CloseHandle.
+  virtual std::uint32_t DuplicateOwnProcessHandle(THandle& handle) = 0;
+  // Starts application with commandLine (its first token the program, quoted);
+  // inheritHandles passes the inheritable handles. The process handle is closed
+  // with CloseHandle.
+  virtual std::uint32_t CreateProcessW(const ustring& application, const ustring& commandLine, bool inheritHandles,
+                                       THandle& process) = 0;
+  // 0 when the object is signalled, 258 (WAIT_TIMEOUT), 0xFFFFFFFF when the wait failed.
+  virtual std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) = 0;
+
   // --- larger facilities ---
   virtual IDeployment& Deploy() = 0;
   virtual IUi& Ui() = 0;

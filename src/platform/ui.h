@@ -46,11 +46,16 @@ class IControl {
 // Message box answers and styles (Windows values).
 constexpr int cMbOk = 0x0;
 constexpr int cMbYesNo = 0x4;
+constexpr int cMbRetryCancel = 0x5;
+constexpr int cMbIconQuestion = 0x20;
+constexpr int cMbIconInformation = 0x40;
 constexpr int cMbIconError = 0x10;
 constexpr int cMbIconWarning = 0x30;
 constexpr int cMbIconInformation = 0x40;
 constexpr int cMbDefButton2 = 0x100;
 constexpr int cIdOk = 1;
+constexpr int cIdCancel = 2;
+constexpr int cIdRetry = 4;
 constexpr int cIdYes = 6;
 constexpr int cIdNo = 7;
 

@@ -21,6 +21,9 @@ constexpr std::uint32_t cErrAlreadyExists = 183;
 constexpr std::uint32_t cErrMoreData = 234;
 constexpr std::uint32_t cErrNoMoreItems = 259;
 constexpr std::uint32_t cErrResourceNotFound = 1814;
+constexpr std::uint32_t cErrFileExists = 80;
+constexpr std::uint32_t cErrKeyDeleted = 1018;
+constexpr std::uint32_t cWaitTimeout = 258;
 
 // HRESULTs
 constexpr std::int32_t cS_OK = 0;
@@ -85,6 +88,8 @@ constexpr int cCsidlProgramFiles = 0x26;
 // Shell change notifications
 constexpr std::int32_t cShcneMkdir = 0x8;
 constexpr std::int32_t cShcneUpdateDir = 0x1000;
+constexpr std::int32_t cShcneDelete = 0x4;
+constexpr std::int32_t cShcneRmdir = 0x10;
 constexpr std::int32_t cShcneAssocChanged = 0x08000000;
 constexpr std::uint32_t cShcnfIdList = 0;
 constexpr std::uint32_t cShcnfPathW = 5;

@@ -76,12 +76,12 @@ bool AttachAndWait(TAsyncParams& ap, TDeployObj operation) {
   return WaitForDeployment(ap);
 }
 
+}  // namespace
+
 bool BuildTakesPackage(std::uint32_t build) {
   return std::any_of(std::begin(cPackageBuilds), std::end(cPackageBuilds),
                      [build](const TBuildRange& range) { return build >= range.first && build <= range.last; });
 }
-
-}  // namespace
 
 bool IsW11CtxMenuSupported() {
   try {

@@ -11,6 +11,8 @@
 #include "platform/deploy.h"
 #include "shell/w11_async.h"
 
+// Build 22000 or later but not 24000-24999: a system build that takes the package.
+bool BuildTakesPackage(std::uint32_t build);
 // Build 22000 or later but not 24000-24999, the runtime library present, and the
 // package manager's IPackageManager9 obtainable. Never raises.
 bool IsW11CtxMenuSupported();

@@ -50,6 +50,8 @@ std::vector<TExpectedValue> ExpectedValues(const std::wstring& f, bool german, c
   v.push_back({kUninst, L"InstallLocation", REG_SZ, f, 0, false});
   v.push_back({kUninst, L"Publisher", REG_SZ, W(cPublisher), 0, false});
   v.push_back({kUninst, L"UninstallString", REG_SZ, f + L"Uninstall.exe" + (german ? L" /l:1" : L""), 0, false});
+  v.push_back({kUninst, L"QuietUninstallString", REG_SZ,
+               L"\"" + f + L"Uninstall.exe\" /S:1" + (german ? L" /l:1" : L""), 0, false});
   v.push_back({kUninst, L"Language", REG_DWORD, L"", 1033, false});
   v.push_back({kUninst, L"NoModify", REG_DWORD, L"", 1, false});
   v.push_back({kUninst, L"NoRepair", REG_DWORD, L"", 1, false});

@@ -23,6 +23,11 @@ std::vector<TRegRow> RegistrationRows(const ustring& f, std::int64_t total, cons
                                       const ustring& uninstallString) {
   const ustring server = u"\\InprocServer32";
   const ustring library = u"\"" + f + u"cvlnshxt.dll\"";
+  // The quiet command carries the same language option after " /S:1".
+  const ustring german = u" /l:1";
+  const bool isGerman = uninstallString.size() >= german.size() &&
+                        uninstallString.compare(uninstallString.size() - german.size(), german.size(), german) == 0;
+  const ustring quietString = u"\"" + f + u"Uninstall.exe\" /S:1" + (isGerman ? german : u"");
   std::vector<TRegRow> rows{
       Sz(kType, u"", u"Corvalin Hash File"),
       Sz(kType + u"\\DefaultIcon", u"", u"\"" + f + u"Corvalin.exe\",0"),
@@ -55,6 +60,7 @@ std::vector<TRegRow> RegistrationRows(const ustring& f, std::int64_t total, cons
       Sz(kUninst, u"InstallLocation", f),
       Sz(kUninst, u"Publisher", cPublisher),
       Sz(kUninst, u"UninstallString", uninstallString),
+      Sz(kUninst, u"QuietUninstallString", quietString),
       Dw(kUninst, u"EstimatedSize", static_cast<std::uint32_t>(total / 1024)),
       Dw(kUninst, u"Language", 1033),
       Dw(kUninst, u"NoModify", 1),

@@ -20,6 +20,7 @@ struct TRegRow {
 
 // The rows of a new installation into folder (with its trailing backslash)
 // of `total` bytes, made on `date` ("YYYY-MM-DD"), with the given uninstall
-// command.
+// command (the quiet command follows from it: quoted, " /S:1", the same
+// language option).
 std::vector<TRegRow> RegistrationRows(const ustring& folder, std::int64_t total, const ustring& date,
                                       const ustring& uninstallString);

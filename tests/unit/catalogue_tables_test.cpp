@@ -173,10 +173,10 @@ TEST(RegTablesTest, UpdateSkipsOnlyHandlerAssignments) {
   EXPECT_EQ(kept, (std::set<std::size_t>{6, 8, 10, 14, 15}));
 }
 
-// Texts go up to the uninstall entry's UninstallString and numbers follow; nothing else is written.
+// Texts go up to the uninstall entry's QuietUninstallString and numbers follow; nothing else is written.
 TEST(RegTablesTest, ValueKindsAreTextThenNumbers) {
   for (std::size_t i = 0; i < RegValues.size(); ++i)
-    EXPECT_EQ(RegValues[i].rvKind, i <= 24 ? rkString : rkDWord) << i;
+    EXPECT_EQ(RegValues[i].rvKind, i <= 25 ? rkString : rkDWord) << i;
 }
 
 // The rows shared with the reader of an earlier installation name the values it reads.

@@ -72,10 +72,13 @@ TEST_F(RegistrationTest, NewInstallationWritesTheTable) {
   for (const TRegRow& row : ExpectedRows(37000000, kF + u"Uninstall.exe")) CheckRow(sim, row, false);
 }
 
-// German: the uninstall command carries " /l:1"; the language id stays 1033.
+// German: the uninstall command carries " /l:1", the quiet one too after " /S:1"
+// (only the quiet one is quoted); the language id stays 1033.
 TEST_F(RegistrationTest, GermanUninstallCommand) {
   ASSERT_TRUE(RegisterApplication(Choices(cLangGerman)));
   EXPECT_EQ(sim.GetString(cHkeyLocalMachine, kUninst, u"UninstallString"), kF + u"Uninstall.exe /l:1");
+  EXPECT_EQ(sim.GetString(cHkeyLocalMachine, kUninst, u"QuietUninstallString"),
+            u"\"" + kF + u"Uninstall.exe\" /S:1 /l:1");
   EXPECT_EQ(Dword(sim, kUninst, u"Language"), 1033u);
 }
 
@@ -196,19 +199,20 @@ TEST(ComposeRegNumberTest, EstimatedSize) {
   for (const TCase& c : {TCase{0, 0}, TCase{1023, 0}, TCase{1024, 1}, TCase{37000000, 36132},
                          TCase{(4ll << 30) - 1, 4194303}, TCase{4ll << 30, 4194304}, TCase{5ll << 30, 5242880},
                          TCase{-1, 0}})
-    EXPECT_EQ(ComposeRegNumber(25, c.bytes), c.kib) << c.bytes;
+    EXPECT_EQ(ComposeRegNumber(26, c.bytes), c.kib) << c.bytes;
 }
 
 // The fixed numbers, and 0 for ids that are not numbers.
 TEST(ComposeRegNumberTest, FixedNumbers) {
-  EXPECT_EQ(ComposeRegNumber(26, 0), 1033u);
-  EXPECT_EQ(ComposeRegNumber(27, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(27, 0), 1033u);
   EXPECT_EQ(ComposeRegNumber(28, 0), 1u);
-  EXPECT_EQ(ComposeRegNumber(29, 0), 167847697u);
-  EXPECT_EQ(ComposeRegNumber(30, 0), 10u);
-  EXPECT_EQ(ComposeRegNumber(31, 0), 1u);
-  EXPECT_EQ(ComposeRegNumber(32, 0), 167838016u);
+  EXPECT_EQ(ComposeRegNumber(29, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(30, 0), 167847697u);
+  EXPECT_EQ(ComposeRegNumber(31, 0), 10u);
+  EXPECT_EQ(ComposeRegNumber(32, 0), 1u);
+  EXPECT_EQ(ComposeRegNumber(33, 0), 167838016u);
   EXPECT_EQ(ComposeRegNumber(24, 1 << 20), 0u);
+  EXPECT_EQ(ComposeRegNumber(25, 1 << 20), 0u);
 }
 
 // A folder without its trailing backslash gives the same texts.

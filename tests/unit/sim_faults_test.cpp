@@ -17,7 +17,8 @@ namespace {
 std::uint32_t FailureOf(const std::string& op) {
   static const std::set<std::string> hresults{"SHGetFolderPathW", "CoInitialize", "ProbeClassInstance",
                                               "ShellLinkCreate", "ShellLinkSetPath", "ShellLinkSetWorkingDirectory",
-                                              "ShellLinkSetDescription", "ShellLinkSave"};
+                                              "ShellLinkSetDescription", "ShellLinkSave", "ShellLinkLoad",
+                                              "ShellLinkGetPath"};
   return hresults.count(op) ? static_cast<std::uint32_t>(cE_FAIL) : cErrAccessDenied;
 }
 
@@ -167,6 +168,68 @@ class SimFaultsTest : public SimFixture {
         s.versionBlocks[u"c:\\v.exe"] = {4, 0, 0, 0};
         std::uint8_t block[4];
         return s.GetFileVersionInfoW(u"C:\\v.exe", 4, block);
+      };
+      m["DeleteFileW"] = [](TSimPlatform& s) {
+        s.PutFile(u"C:\\d.txt", "d");
+        return s.DeleteFileW(u"C:\\d.txt") == 0;
+      };
+      m["SetFileAttributesW"] = [](TSimPlatform& s) {
+        s.PutFile(u"C:\\a.txt", "a");
+        return s.SetFileAttributesW(u"C:\\a.txt", cFileAttributeNormal) == 0;
+      };
+      m["CopyFileW"] = [](TSimPlatform& s) {
+        s.PutFile(u"C:\\c.txt", "c");
+        std::filesystem::remove(s.HostPath(u"C:\\c2.txt"));
+        return s.CopyFileW(u"C:\\c.txt", u"C:\\c2.txt") == 0;
+      };
+      m["GetTempPathW"] = [](TSimPlatform& s) {
+        ustring temp;
+        return s.GetTempPathW(temp) == 0;
+      };
+      m["CreatePrivateDirectoryW"] = [](TSimPlatform& s) {
+        std::filesystem::remove(s.HostPath(u"C:\\Private"));
+        return s.CreatePrivateDirectoryW(u"C:\\Private") == 0;
+      };
+      m["RegDeleteKeyW"] = [](TSimPlatform& s) {
+        s.AddKey(cHkeyCurrentUser, u"Software\\Gone");
+        return s.RegDeleteKeyW(cHkeyCurrentUser, u"Software\\Gone") == 0;
+      };
+      m["RegDeleteValueW"] = [](TSimPlatform& s) {
+        s.PutDword(cHkeyCurrentUser, u"", u"gone", 1);
+        return s.RegDeleteValueW(cHkeyCurrentUser, u"gone") == 0;
+      };
+      m["RegQueryInfoKeyW"] = [](TSimPlatform& s) {
+        std::uint32_t keys = 0, values = 0;
+        return s.RegQueryInfoKeyW(cHkeyCurrentUser, keys, values) == 0;
+      };
+      m["ShellLinkLoad"] = withLink([](TSimPlatform& s, THandle l) {
+        s.PutLink(u"C:\\l.lnk", u"C:\\a.exe");
+        return s.ShellLinkLoad(l, u"C:\\l.lnk") == 0;
+      });
+      m["ShellLinkGetPath"] = withLink([](TSimPlatform& s, THandle l) {
+        ustring path;
+        return s.ShellLinkSetPath(l, u"C:\\a.exe") == 0 && s.ShellLinkGetPath(l, path) == 0;
+      });
+      m["DuplicateOwnProcessHandle"] = [](TSimPlatform& s) {
+        THandle h = 0;
+        const bool ok = s.DuplicateOwnProcessHandle(h) == 0;
+        if (ok) s.CloseHandle(h);
+        return ok;
+      };
+      m["CreateProcessW"] = [](TSimPlatform& s) {
+        s.PutFile(u"C:\\p.exe", "p");
+        THandle h = 0;
+        const bool ok = s.CreateProcessW(u"C:\\p.exe", u"\"C:\\p.exe\"", false, h) == 0;
+        if (ok) s.CloseHandle(h);
+        return ok;
+      };
+      m["WaitForSingleObject"] = [](TSimPlatform& s) {
+        s.PutFile(u"C:\\w.exe", "w");
+        THandle h = 0;
+        s.CreateProcessW(u"C:\\w.exe", u"w", false, h);
+        const bool ok = s.WaitForSingleObject(h, 0) == 0;
+        s.CloseHandle(h);
+        return ok;
       };
       return m;
     }();

@@ -3,10 +3,11 @@
 // about 7.5 MiB. The contents are generated (the same bytes on every run)
 // and compress like the real kinds of file: executables, compiled help,
 // manuals, an MSIX archive; the licences are real texts, the read-mes hold
-// only a byte-order mark, and the main program is the placeholder program
-// built for Windows, copied in.
+// only a byte-order mark, the main program is the placeholder program
+// built for Windows and the uninstaller is this tree's Uninstall.exe, both
+// copied in.
 //
-//   make_samples <output folder> <placeholder Corvalin.exe>
+//   make_samples <output folder> <placeholder Corvalin.exe> <Uninstall.exe>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -121,8 +122,8 @@ void Write(const fs::path& file, const TBytes& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: make_samples <output folder> <placeholder Corvalin.exe>\n";
+  if (argc != 4) {
+    std::cerr << "usage: make_samples <output folder> <placeholder Corvalin.exe> <Uninstall.exe>\n";
     return 2;
   }
   try {
@@ -147,10 +148,11 @@ int main(int argc, char** argv) {
         Package(name(11), 61 * KiB + 117, 11),
         Manual(name(12), TLanguage::English, 3963 * KiB + 440, 12),
         Manual(name(13), TLanguage::German, 4187 * KiB + 29, 13),
-        Executable(name(14), 1822 * KiB + 150, 14),
+        TBytes{},  // the uninstaller, copied below
     };
-    for (std::size_t i = 1; i < cPayFileCount; ++i) Write(folder / name(static_cast<int>(i)), files[i]);
+    for (std::size_t i = 1; i < cPayUninstaller; ++i) Write(folder / name(static_cast<int>(i)), files[i]);
     fs::copy_file(argv[2], folder / name(cPayMainProgram), fs::copy_options::overwrite_existing);
+    fs::copy_file(argv[3], folder / name(cPayUninstaller), fs::copy_options::overwrite_existing);
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "make_samples: error: " << e.what() << "\n";

@@ -12,6 +12,12 @@ namespace {
 constexpr std::int32_t cCoENotInitialized = static_cast<std::int32_t>(0x800401F0u);
 constexpr char cLinkHeader[] = "[CorvalinSimLink]";
 
+std::string LinkBytes(const TSimLink& link) {
+  return std::string(cLinkHeader) + "\r\nTarget=" + ToUtf8(link.target) +
+         "\r\nWorkingDirectory=" + ToUtf8(link.workingDirectory) + "\r\nDescription=" + ToUtf8(link.description) +
+         "\r\n";
+}
+
 bool HasApartment(TSimPlatform::TState& state) {
   const auto it = state.apartments.find(std::this_thread::get_id());
   return it != state.apartments.end() && it->second > 0;
@@ -97,10 +103,40 @@ std::int32_t TSimPlatform::ShellLinkSave(THandle link, const ustring& fileName, 
   }
   if (state_->SharingConflict(loc.key, cFileWriteData, 0)) return HResultFromWin32(cErrSharingViolation);
   std::ofstream out(loc.host, std::ios::binary | std::ios::trunc);
-  out << cLinkHeader << "\r\nTarget=" << ToUtf8(it->second.target)
-      << "\r\nWorkingDirectory=" << ToUtf8(it->second.workingDirectory)
-      << "\r\nDescription=" << ToUtf8(it->second.description) << "\r\n";
+  out << LinkBytes(it->second);
   return out ? cS_OK : cE_FAIL;
+}
+
+void TSimPlatform::PutLink(const ustring& path, const ustring& target) {
+  PutFile(path, LinkBytes({target, PathOfFile(target), u""}));
+}
+
+std::int32_t TSimPlatform::ShellLinkLoad(THandle link, const ustring& fileName) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  sim::TLocation loc;
+  const std::uint32_t err = state_->Locate(*this, fileName, loc);
+  if (auto fault = state_->Enter("ShellLinkLoad", err ? fileName : loc.full)) return static_cast<std::int32_t>(*fault);
+  const auto it = state_->links.find(link);
+  if (it == state_->links.end()) return cE_INVALIDARG;
+  if (err) return HResultFromWin32(err);
+  if (!loc.exists) return HResultFromWin32(loc.parentIsDir ? cErrFileNotFound : cErrPathNotFound);
+  if (loc.isDir || state_->SharingConflict(loc.key, cGenericRead, cFileShareRead)) return cE_ACCESSDENIED;
+  std::ifstream in(loc.host, std::ios::binary);
+  const std::optional<TSimLink> saved =
+      sim::ParseLink(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  if (!saved) return cE_FAIL;  // not a link file
+  it->second = *saved;
+  return cS_OK;
+}
+
+std::int32_t TSimPlatform::ShellLinkGetPath(THandle link, ustring& path) {
+  std::lock_guard<std::mutex> guard(state_->lock);
+  path.clear();
+  if (auto fault = state_->Enter("ShellLinkGetPath", u"")) return static_cast<std::int32_t>(*fault);
+  const auto it = state_->links.find(link);
+  if (it == state_->links.end()) return cE_INVALIDARG;
+  path = it->second.target;
+  return path.empty() ? cS_FALSE : cS_OK;
 }
 
 void TSimPlatform::ShellLinkRelease(THandle link) {
@@ -111,9 +147,14 @@ void TSimPlatform::ShellLinkRelease(THandle link) {
 
 std::optional<TSimLink> TSimPlatform::ReadLink(const ustring& path) {
   const std::optional<std::string> bytes = FileBytes(path);
-  if (!bytes || bytes->rfind(cLinkHeader, 0) != 0) return std::nullopt;
+  if (!bytes) return std::nullopt;
+  return sim::ParseLink(*bytes);
+}
+
+std::optional<TSimLink> sim::ParseLink(const std::string& bytes) {
+  if (bytes.rfind(cLinkHeader, 0) != 0) return std::nullopt;
   TSimLink link;
-  std::istringstream lines(*bytes);
+  std::istringstream lines(bytes);
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

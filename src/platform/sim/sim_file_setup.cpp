@@ -73,6 +73,7 @@ void TSimPlatform::HoldAsRunningImage(const ustring& path) {
   sim::TLocation loc;
   state_->Locate(*this, path, loc);
   state_->holds.push_back({loc.key, loc.full, loc.host, cReadData | cExecute, cFileShareRead | cFileShareDelete});
+  state_->holds.back().image = true;
 }
 
 void TSimPlatform::HoldBriefly(const ustring& path, std::uint32_t access, std::uint32_t share,

@@ -22,7 +22,6 @@ using sim::SetHostReadOnly;
 
 namespace {
 
-constexpr std::uint32_t cErrFileExists = 80;
 constexpr std::uint32_t cErrNotSameDevice = 17;
 constexpr std::uint32_t cErrBadNetPath = 53;
 constexpr std::uint32_t cErrInvalidName = 123;
@@ -92,7 +91,7 @@ const fs::path& TSimPlatform::TState::Root() {
   }
   // What every Windows system has, at the places the default settings name.
   for (const char* folder : {"C/Windows/system32", "C/Program Files", "C/ProgramData/Microsoft/Windows/Start Menu/Programs",
-                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Setup"})
+                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Users/Tester/AppData/Local/Temp", "C/Setup"})
     fs::create_directories(root / folder, ec);
   std::ofstream(root / "C/Windows/system32/shell32.dll", std::ios::binary);
   return root;
@@ -264,8 +263,15 @@ std::uint32_t TSimPlatform::WriteFile(THandle file, const void* data, std::uint3
 std::uint32_t TSimPlatform::CloseHandle(THandle handle) {
   std::lock_guard<std::mutex> guard(state_->lock);
   const auto it = state_->files.find(handle);
-  if (auto fault = state_->Enter("CloseHandle", it != state_->files.end() ? it->second.path : u"?", u"", handle))
-    return *fault;
+  const auto process = state_->processes.find(handle);
+  const ustring subject = it != state_->files.end()               ? it->second.path
+                          : process != state_->processes.end() ? process->second.what
+                                                                 : u"?";
+  if (auto fault = state_->Enter("CloseHandle", subject, u"", handle)) return *fault;
+  if (process != state_->processes.end()) {
+    if (--process->second.holders == 0) state_->processes.erase(process);
+    return cErrSuccess;
+  }
   if (it == state_->files.end()) return cErrInvalidHandle;
   state_->files.erase(it);
   return cErrSuccess;

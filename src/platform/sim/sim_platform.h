@@ -64,6 +64,13 @@ struct TSimRegValue {
   std::vector<std::uint8_t> data;
 };
 
+// A program started with CreateProcessW.
+struct TSimProcessStart {
+  ustring application;
+  ustring commandLine;
+  bool inheritHandles;
+};
+
 // What an emulated shell link file records.
 struct TSimLink {
   ustring target;
@@ -110,6 +117,8 @@ class TSimPlatform : public IPlatform {
   std::intptr_t shellExecuteResult = 42;
   // Class ids that ProbeClassInstance finds registered.
   std::vector<TGuid> comClasses;
+  // Reported by GetTempPathW (the folder is made with the sandbox).
+  ustring tempDirectory = u"C:\\Users\\Tester\\AppData\\Local\\Temp\\";
 
   // --- registry set-up and inspection (root: cHkeyLocalMachine or cHkeyCurrentUser) ---
   void AddKey(THKey root, const ustring& path);  // creates the chain
@@ -154,6 +163,13 @@ class TSimPlatform : public IPlatform {
   void ReleaseHolds(const ustring& path);
   // The shell link saved at path, when it is one.
   std::optional<TSimLink> ReadLink(const ustring& path);
+  // Saves a link file as ShellLinkSave would (target and working folder as given).
+  void PutLink(const ustring& path, const ustring& target);
+  // Whether path was made by CreatePrivateDirectoryW.
+  bool IsPrivateDir(const ustring& path);
+  // Every registry value below root, one line each: "key path|value name|type|data in hex",
+  // and one line "key path|" per key, in a stable order (for before/after comparisons).
+  std::vector<std::string> RegistryDump(THKey root);
 
   // --- fault injection ---
   // Every operation that can fail, by name (the IPlatform method names).
@@ -179,6 +195,7 @@ class TSimPlatform : public IPlatform {
   std::vector<TSimRestartEntry> RestartList();
   std::vector<TSimNotification> Notifications();
   std::vector<TSimExecution> Executions();
+  std::vector<TSimProcessStart> ProcessStarts();
   // The sum of every Sleep so far.
   std::uint64_t SleptMilliseconds();
   // Names of the named mutexes that exist now (one entry per open handle).
@@ -249,6 +266,21 @@ class TSimPlatform : public IPlatform {
   std::uint32_t GetFileVersionInfoSizeW(const ustring& file) override;
   bool GetFileVersionInfoW(const ustring& file, std::uint32_t size, void* block) override;
   bool VerQueryValueW(const void* block, const ustring& subBlock, const void*& data, std::uint32_t& length) override;
+
+  std::uint32_t DeleteFileW(const ustring& path) override;
+  std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes) override;
+  std::uint32_t CopyFileW(const ustring& from, const ustring& to) override;
+  std::uint32_t GetTempPathW(ustring& path) override;
+  std::uint32_t CreatePrivateDirectoryW(const ustring& path) override;
+  std::uint32_t RegDeleteKeyW(THKey parent, const ustring& subKey) override;
+  std::uint32_t RegDeleteValueW(THKey key, const ustring& name) override;
+  std::uint32_t RegQueryInfoKeyW(THKey key, std::uint32_t& subKeys, std::uint32_t& values) override;
+  std::int32_t ShellLinkLoad(THandle link, const ustring& fileName) override;
+  std::int32_t ShellLinkGetPath(THandle link, ustring& path) override;
+  std::uint32_t DuplicateOwnProcessHandle(THandle& handle) override;
+  std::uint32_t CreateProcessW(const ustring& application, const ustring& commandLine, bool inheritHandles,
+                               THandle& process) override;
+  std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
 
   IDeployment& Deploy() override;
   IUi& Ui() override;

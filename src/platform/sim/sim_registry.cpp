@@ -50,7 +50,7 @@ sim::TRegNode* TSimPlatform::TState::KeyNode(THKey key, std::uint32_t& access) {
     return root;
   }
   const auto it = keys.find(key);
-  if (it == keys.end()) return nullptr;
+  if (it == keys.end() || it->second.node->deleted) return nullptr;
   access = it->second.access;
   return it->second.node;
 }

@@ -30,6 +30,7 @@ struct TRegNode {
     TSimRegValue value;
   };
   std::map<ustring, TValue> values;  // by UpperName; "" is the default value
+  bool deleted = false;              // removed from the tree; open handles to it stay valid
 };
 
 inline TRegNode Root(const ustring& path) {
@@ -52,6 +53,7 @@ struct TOpening {
   std::uint32_t share;
   bool isDir = false;
   std::uint64_t position = 0;
+  bool image = false;  // a running program's image: it can be renamed, not deleted
   // Holds only: lets go after turning away this many more opens or moves;
   // 0 = held until ReleaseHolds.
   std::uint32_t refusalsLeft = 0;
@@ -86,6 +88,9 @@ std::uint32_t FullPath(const ustring& path, const ustring& currentDir, ustring& 
 // out of a file operation.
 bool HostCanHold(const ustring& name);
 
+// The link recorded in a saved link file's bytes; nullopt when they are none.
+std::optional<TSimLink> ParseLink(const std::string& bytes);
+
 }  // namespace sim
 
 struct TSimPlatform::TState {
@@ -109,6 +114,19 @@ struct TSimPlatform::TState {
   std::map<std::uintptr_t, TSimLink> links;
   std::map<std::thread::id, int> apartments;
   std::map<std::uintptr_t, ustring> mutexes;  // open mutex handles and their names
+
+  // removal and processes
+  std::vector<std::unique_ptr<sim::TRegNode>> deletedKeys;  // kept while handles may point at them
+  std::vector<ustring> privateDirs;                          // UpperName keys
+  // Process handles: what they stand for, and how many processes hold them (a
+  // child started with inheritance holds the inheritable ones under the same value).
+  struct TProcessHandle {
+    ustring what;
+    int holders = 1;
+    bool inheritable = false;
+  };
+  std::map<std::uintptr_t, TProcessHandle> processes;
+  std::vector<TSimProcessStart> processStarts;
 
   // faults and observations
   std::vector<sim::TFault> faults;

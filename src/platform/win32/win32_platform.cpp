@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_removal.h"
 
 namespace {
 
@@ -332,6 +333,47 @@ class TWin32Platform : public IPlatform {
     data = p;
     length = n;
     return true;
+  }
+
+  std::int32_t ShellLinkLoad(THandle h, const ustring& fileName) override {
+    return reinterpret_cast<TShellLink*>(h)->file->Load(W(fileName), STGM_READ);
+  }
+  std::int32_t ShellLinkGetPath(THandle h, ustring& path) override {
+    path.clear();
+    wchar_t buffer[MAX_PATH + 1] = {};
+    // The raw path as saved: no search for a moved target, no expansion.
+    const HRESULT hr = reinterpret_cast<TShellLink*>(h)->link->GetPath(buffer, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+    if (SUCCEEDED(hr)) path = U(buffer);
+    return hr;
+  }
+
+  std::uint32_t DeleteFileW(const ustring& path) override { return win32_removal::DeleteFileW(path); }
+  std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes) override {
+    return win32_removal::SetFileAttributesW(path, attributes);
+  }
+  std::uint32_t CopyFileW(const ustring& from, const ustring& to) override { return win32_removal::CopyFileW(from, to); }
+  std::uint32_t GetTempPathW(ustring& path) override { return win32_removal::GetTempPathW(path); }
+  std::uint32_t CreatePrivateDirectoryW(const ustring& path) override {
+    return win32_removal::CreatePrivateDirectoryW(path);
+  }
+  std::uint32_t RegDeleteKeyW(THKey parent, const ustring& subKey) override {
+    return win32_removal::RegDeleteKeyW(parent, subKey);
+  }
+  std::uint32_t RegDeleteValueW(THKey key, const ustring& name) override {
+    return win32_removal::RegDeleteValueW(key, name);
+  }
+  std::uint32_t RegQueryInfoKeyW(THKey key, std::uint32_t& subKeys, std::uint32_t& values) override {
+    return win32_removal::RegQueryInfoKeyW(key, subKeys, values);
+  }
+  std::uint32_t DuplicateOwnProcessHandle(THandle& handle) override {
+    return win32_removal::DuplicateOwnProcessHandle(handle);
+  }
+  std::uint32_t CreateProcessW(const ustring& application, const ustring& commandLine, bool inheritHandles,
+                               THandle& process) override {
+    return win32_removal::CreateProcessW(application, commandLine, inheritHandles, process);
+  }
+  std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override {
+    return win32_removal::WaitForSingleObject(handle, milliseconds);
   }
 
   IDeployment& Deploy() override { return Win32Deployment(); }

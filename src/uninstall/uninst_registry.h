@@ -1,0 +1,30 @@
+// The registry side of the removal, driven by the same tables as the
+// registration: only keys and values the setup writes, never a base key,
+// never a key that still holds something else.
+#pragma once
+#include <cstdint>
+
+#include "common/types.h"
+#include "uninstall/uninst_report.h"
+
+enum class TInstalled : std::uint8_t {
+  Here,     // the uninstall entry's InstallLocation names the folder
+  NotHere,  // no uninstall entry, or one for another folder
+  Unknown   // the entry could not be read
+};
+// Where the uninstall entry says the product is, compared with folder (ASCII
+// case ignored, trailing backslash or not).
+TInstalled InstalledIn(const ustring& folder);
+
+// Every value the registration tables write and then every key they create,
+// deepest first, each key only when it is empty then; all but the uninstall entry.
+void RemoveRegTables(TUnReport& report);
+
+// The default-programs registration (the capabilities' values and keys, the
+// "RegisteredApplications" value), the open-with entries, an extension's
+// default value where it still names the product's file type, the extension
+// keys left empty; then the shell is told that associations changed.
+void RemoveAssociations(TUnReport& report);
+
+// The uninstall entry's values and then its key, when empty.
+void RemoveUninstallEntry(TUnReport& report);

@@ -1,0 +1,255 @@
+// End-to-end removal: the real Corvalin-Setup.exe installs through its
+// wizard, then the commands of the uninstall entry run exactly as they are
+// stored. Afterwards HKEY_LOCAL_MACHINE\SOFTWARE is what it was before the
+// installation, the folder is gone (or holds only the user's file) and the
+// links are gone. Each scenario runs in a fresh prefix (scripts/e2e-scenario.sh).
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "e2e/system_probe.h"
+#include "e2e/wizard_session.h"
+
+namespace {
+
+using namespace e2e;
+using namespace std::chrono_literals;
+
+const std::wstring kEntry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalin";
+
+// Every key and value below HKLM\<path> (64-bit view), one line each, sorted.
+void ExportKey(HKEY parent, const std::wstring& path, std::vector<std::wstring>& out) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    out.push_back(path + L" (unreadable)");
+    return;
+  }
+  out.push_back(path + L"\\");
+  std::vector<wchar_t> name(16384);
+  std::vector<BYTE> data(1 << 16);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size());
+    const LSTATUS st = ::RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &size);
+    if (st == ERROR_NO_MORE_ITEMS) break;
+    if (st == ERROR_MORE_DATA) {
+      data.resize(size);
+      --i;
+      continue;
+    }
+    if (st != ERROR_SUCCESS) break;
+    std::wstring line = path + L"|" + std::wstring(name.data(), nameLen) + L"|" + std::to_wstring(type) + L"|";
+    wchar_t hex[3];
+    for (DWORD b = 0; b < size; ++b) {
+      swprintf(hex, 3, L"%02x", data[b]);
+      line += hex;
+    }
+    out.push_back(line);
+  }
+  std::vector<std::wstring> children;
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    if (::RegEnumKeyExW(key, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name.data(), nameLen);
+  }
+  ::RegCloseKey(key);
+  for (const std::wstring& child : children) ExportKey(parent, path + L"\\" + child, out);
+}
+
+std::vector<std::wstring> ExportSoftware() {
+  std::vector<std::wstring> lines;
+  ExportKey(HKEY_LOCAL_MACHINE, L"SOFTWARE", lines);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+std::vector<std::wstring> Difference(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
+  std::vector<std::wstring> out;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
+
+std::string Lines(const std::vector<std::wstring>& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size() && i < 40; ++i) text += "\n  " + Narrow(lines[i]);
+  return text;
+}
+
+// Runs a stored command line as it stands (the program path may be unquoted).
+class TStoredCommand {
+ public:
+  explicit TStoredCommand(const std::wstring& command) {
+    std::wstring line = command;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_) != FALSE;
+  }
+  ~TStoredCommand() {
+    if (!started_) return;
+    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(info_.hProcess, 1);
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
+  }
+  TStoredCommand(const TStoredCommand&) = delete;
+  TStoredCommand& operator=(const TStoredCommand&) = delete;
+  bool started() const { return started_; }
+  DWORD pid() const { return info_.dwProcessId; }
+  // The exit code, or 0xFFFFFFFF when the process did not end in time.
+  DWORD WaitForExit(std::chrono::milliseconds timeout) {
+    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return 0xFFFFFFFF;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+};
+
+// Processes whose program file is called name (the uninstaller and its copy).
+int CountProcesses(const wchar_t* name) {
+  HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Process32FirstW(snap, &entry); more; more = ::Process32NextW(snap, &entry))
+    if (_wcsicmp(entry.szExeFile, name) == 0) ++count;
+  ::CloseHandle(snap);
+  return count;
+}
+
+// Until no uninstaller (original or copy) runs any more.
+bool WaitForUninstallers(std::chrono::milliseconds timeout) {
+  std::string seen;
+  return WaitUntil([] { return CountProcesses(L"Uninstall.exe") == 0; }, timeout,
+                   [] { return std::to_string(CountProcesses(L"Uninstall.exe")) + " uninstallers running"; }, seen);
+}
+
+std::wstring Stored(const wchar_t* name) {
+  const auto v = ReadMachineValue(kEntry, name);
+  return v ? v->Text() : L"";
+}
+
+bool FolderExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+class UninstallScenario : public testing::Test {
+ protected:
+  void SetUp() override { ::CoInitialize(nullptr); }
+  void TearDown() override { ::CoUninitialize(); }
+
+  void Install(bool german) {
+    TWizardSession s;
+    ASSERT_TRUE(s.ok());
+    s.GoToReview(true, german ? 1 : 0);
+    s.WaitLastLine(idMmReview, german ? L"Alle Einstellungen in Ordnung." : L"All settings OK.");
+    s.InstallAndWaitForFinish();
+    s.FinishAndExit(false);
+    ASSERT_TRUE(FileExists(InstallFolder() + L"\\Uninstall.exe"));
+  }
+
+  // Answers the uninstaller's next message box with button and returns its text.
+  std::wstring Answer(TStoredCommand& run, int button) {
+    HWND box = WaitForMessageBox(run.pid(), 60s);
+    if (box == nullptr) return L"(no message box)";
+    const std::wstring text = MessageBoxText(box);
+    ::PostMessageW(box, WM_COMMAND, button, 0);
+    // The box must be gone before the next one is looked for.
+    std::string seen;
+    WaitUntil([&] { return !::IsWindow(box); }, 30s, [] { return std::string("box still open"); }, seen);
+    return text;
+  }
+
+  void ExpectRemoved(const std::vector<std::wstring>& before, bool userFile) {
+    ASSERT_TRUE(WaitForUninstallers(120s)) << "the uninstaller's copy did not end";
+    const std::wstring folder = InstallFolder();
+    if (userFile) {
+      EXPECT_EQ(ListFolder(folder), std::vector<std::wstring>{L"my notes.txt"});
+    } else {
+      EXPECT_FALSE(FolderExists(folder)) << "left: " << Lines(ListFolder(folder));
+    }
+    EXPECT_FALSE(FolderExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Corvalin"));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Corvalin.lnk"));
+    const std::vector<std::wstring> after = ExportSoftware();
+    EXPECT_EQ(Difference(after, before), std::vector<std::wstring>{}) << "left in the registry:" << Lines(Difference(after, before));
+    EXPECT_EQ(Difference(before, after), std::vector<std::wstring>{}) << "removed from the registry:" << Lines(Difference(before, after));
+    // The copy and its private folder wait for the restart.
+    const std::vector<std::wstring> pending = PendingRenames();
+    EXPECT_TRUE(std::any_of(pending.begin(), pending.end(), [](const std::wstring& e) {
+      return e.find(L"Corvalin-Uninstall-") != std::wstring::npos && e.find(L"Uninstall.exe") != std::wstring::npos;
+    })) << "the copy is not listed for deletion at restart";
+  }
+};
+
+// English: UninstallString as stored, the question answered Yes, the outcome confirmed.
+TEST_F(UninstallScenario, InteractiveEnglish) {
+  const std::vector<std::wstring> before = ExportSoftware();
+  Install(false);
+  const std::wstring command = Stored(L"UninstallString");
+  ASSERT_EQ(command, InstallFolder() + L"\\Uninstall.exe");
+  TStoredCommand run(command);
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(Answer(run, IDYES), L"Do you really want to remove Corvalin and all of its components?");
+  EXPECT_EQ(Answer(run, IDOK), L"Corvalin was removed from your computer.");
+  EXPECT_EQ(run.WaitForExit(60s), 0u);
+  ExpectRemoved(before, false);
+}
+
+// German: the texts are German; No changes nothing (1602); then QuietUninstallString
+// as stored removes everything but the user's file, without a window.
+TEST_F(UninstallScenario, GermanDeclinedThenQuiet) {
+  const std::vector<std::wstring> before = ExportSoftware();
+  Install(true);
+  const std::vector<std::wstring> installed = ExportSoftware();
+  {
+    TStoredCommand run(Stored(L"UninstallString"));
+    ASSERT_TRUE(run.started());
+    EXPECT_EQ(Answer(run, IDNO), L"Möchten Sie Corvalin und alle zugehörigen Komponenten wirklich entfernen?");
+    EXPECT_EQ(run.WaitForExit(60s), 1602u);
+  }
+  EXPECT_EQ(ExportSoftware(), installed);
+  EXPECT_TRUE(FileExists(InstallFolder() + L"\\Corvalin.exe"));
+
+  const std::vector<char> mine{'m', 'i', 'n', 'e'};
+  ASSERT_TRUE(WriteFileBytes(InstallFolder() + L"\\my notes.txt", mine));
+  const std::wstring quiet = Stored(L"QuietUninstallString");
+  ASSERT_EQ(quiet, L"\"" + InstallFolder() + L"\\Uninstall.exe\" /S:1 /l:1");
+  TStoredCommand run(quiet);
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(run.WaitForExit(120s), 0u);
+  EXPECT_EQ(WaitForMessageBox(run.pid(), 1s), nullptr);
+  ExpectRemoved(before, true);
+  EXPECT_EQ(ReadFileBytes(InstallFolder() + L"\\my notes.txt"), mine);
+}
+
+// The placeholder main program runs: unattended removal ends with 3010 and the
+// program is listed for deletion at the next restart.
+TEST_F(UninstallScenario, MainProgramRunning) {
+  Install(false);
+  const std::wstring exe = InstallFolder() + L"\\Corvalin.exe";
+  TSetupProcess program;
+  ASSERT_TRUE(program.Start(exe));
+  ::Sleep(2000);
+  // Wine, like Windows, refuses to delete a running program's image (access
+  // denied), so the running placeholder alone holds the file.
+  TStoredCommand run(Stored(L"QuietUninstallString"));
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(run.WaitForExit(120s), 3010u);
+  ASSERT_TRUE(WaitForUninstallers(120s));
+  const std::vector<std::wstring> pending = PendingRenames();
+  EXPECT_TRUE(std::any_of(pending.begin(), pending.end(), [&](const std::wstring& e) {
+    return _wcsicmp(e.c_str(), (L"\\??\\" + exe).c_str()) == 0 || _wcsicmp(e.c_str(), exe.c_str()) == 0;
+  })) << "pending:" << Lines(pending);
+  EXPECT_FALSE(MachineKeyExists(kEntry));
+  EXPECT_FALSE(FileExists(InstallFolder() + L"\\cvlnshxt.dll"));
+  EXPECT_FALSE(FileExists(InstallFolder() + L"\\Uninstall.exe"));
+}
+
+}  // namespace
