@@ -143,8 +143,6 @@ class IPlatform {
   virtual std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes) = 0;
   // Copies from into a new file to; 80 (ERROR_FILE_EXISTS) when to exists.
   virtual std::uint32_t CopyFileW(const ustring& from, const ustring& to) = 0;
-  // The folder for temporary files, with a trailing backslash.
-  virtual std::uint32_t GetTempPathW(ustring& path) = 0;
   // Creates a folder that only the system and the administrators may change
   // (no inherited rights, so no other user can place a file in it); 183 when it exists.
   virtual std::uint32_t CreatePrivateDirectoryW(const ustring& path) = 0;

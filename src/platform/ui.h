@@ -51,7 +51,6 @@ constexpr int cMbIconQuestion = 0x20;
 constexpr int cMbIconInformation = 0x40;
 constexpr int cMbIconError = 0x10;
 constexpr int cMbIconWarning = 0x30;
-constexpr int cMbIconInformation = 0x40;
 constexpr int cMbDefButton2 = 0x100;
 constexpr int cIdOk = 1;
 constexpr int cIdCancel = 2;

@@ -128,7 +128,7 @@ TEST_F(UninstallTest, RoundTripRestoresTheMachine) {
     // The copy runs from a private folder of its own below the temporary folder.
     EXPECT_TRUE(fresh.IsPrivateDir(PathOfFile(run.copyPath)));
     EXPECT_EQ(PathOfFile(PathOfFile(run.copyPath).substr(0, PathOfFile(run.copyPath).size() - 1)),
-              fresh.tempDirectory);
+              fresh.tempPath);
     EXPECT_FALSE(fresh.HasFile(kInstallDir + u"Uninstall.exe"));
     // Only the copy and its folder wait for the restart.
     const std::vector<TSimRestartEntry> pending = fresh.RestartList();

@@ -111,14 +111,12 @@ class TSimPlatform : public IPlatform {
   ustring userName = u"Tester";   // GetUserNameW
   // The system's ANSI code page for DecodeAnsiText: 1252 (Western) or 65001 (UTF-8).
   std::uint32_t ansiCodePage = 1252;
-  // GetTempPathW (the folder is not made; empty makes the call fail).
+  // GetTempPathW (the sandbox makes this folder; empty makes the call fail).
   ustring tempPath = u"C:\\Users\\Tester\\AppData\\Local\\Temp\\";
   // What ShellExecuteW returns for a file that exists (> 32 = success).
   std::intptr_t shellExecuteResult = 42;
   // Class ids that ProbeClassInstance finds registered.
   std::vector<TGuid> comClasses;
-  // Reported by GetTempPathW (the folder is made with the sandbox).
-  ustring tempDirectory = u"C:\\Users\\Tester\\AppData\\Local\\Temp\\";
 
   // --- registry set-up and inspection (root: cHkeyLocalMachine or cHkeyCurrentUser) ---
   void AddKey(THKey root, const ustring& path);  // creates the chain
@@ -270,7 +268,6 @@ class TSimPlatform : public IPlatform {
   std::uint32_t DeleteFileW(const ustring& path) override;
   std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes) override;
   std::uint32_t CopyFileW(const ustring& from, const ustring& to) override;
-  std::uint32_t GetTempPathW(ustring& path) override;
   std::uint32_t CreatePrivateDirectoryW(const ustring& path) override;
   std::uint32_t RegDeleteKeyW(THKey parent, const ustring& subKey) override;
   std::uint32_t RegDeleteValueW(THKey key, const ustring& name) override;

@@ -111,14 +111,6 @@ std::uint32_t TSimPlatform::CopyFileW(const ustring& from, const ustring& to) {
   return cErrSuccess;
 }
 
-std::uint32_t TSimPlatform::GetTempPathW(ustring& path) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  path.clear();
-  if (auto fault = state_->Enter("GetTempPathW", tempDirectory)) return *fault;
-  path = tempDirectory;
-  return cErrSuccess;
-}
-
 std::uint32_t TSimPlatform::CreatePrivateDirectoryW(const ustring& path) {
   std::lock_guard<std::mutex> guard(state_->lock);
   sim::TLocation loc;

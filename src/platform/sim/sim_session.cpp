@@ -37,7 +37,8 @@ std::uint32_t TSimPlatform::SetFilePointerEx(THandle file, std::int64_t distance
 
 std::uint32_t TSimPlatform::GetTempPathW(ustring& path) {
   std::lock_guard<std::mutex> guard(state_->lock);
-  if (auto fault = state_->Enter("GetTempPathW", u"")) return *fault;
+  path.clear();
+  if (auto fault = state_->Enter("GetTempPathW", tempPath)) return *fault;
   if (tempPath.empty()) return cErrPathNotFound;
   path = tempPath;
   return cErrSuccess;

@@ -352,7 +352,6 @@ class TWin32Platform : public IPlatform {
     return win32_removal::SetFileAttributesW(path, attributes);
   }
   std::uint32_t CopyFileW(const ustring& from, const ustring& to) override { return win32_removal::CopyFileW(from, to); }
-  std::uint32_t GetTempPathW(ustring& path) override { return win32_removal::GetTempPathW(path); }
   std::uint32_t CreatePrivateDirectoryW(const ustring& path) override {
     return win32_removal::CreatePrivateDirectoryW(path);
   }

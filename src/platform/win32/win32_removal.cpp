@@ -36,16 +36,6 @@ std::uint32_t CopyFileW(const ustring& from, const ustring& to) {
   return LastError(::CopyFileW(W(from), W(to), TRUE));
 }
 
-std::uint32_t GetTempPathW(ustring& path) {
-  path.clear();
-  wchar_t buffer[MAX_PATH + 2];
-  const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-  if (n == 0) return ::GetLastError();
-  if (n > MAX_PATH + 1) return ERROR_BUFFER_OVERFLOW;
-  path = U(buffer);
-  return ERROR_SUCCESS;
-}
-
 std::uint32_t CreatePrivateDirectoryW(const ustring& path) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(cPrivateFolderSddl, SDDL_REVISION_1, &descriptor,

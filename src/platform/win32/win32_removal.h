@@ -9,7 +9,6 @@ namespace win32_removal {
 std::uint32_t DeleteFileW(const ustring& path);
 std::uint32_t SetFileAttributesW(const ustring& path, std::uint32_t attributes);
 std::uint32_t CopyFileW(const ustring& from, const ustring& to);
-std::uint32_t GetTempPathW(ustring& path);
 std::uint32_t CreatePrivateDirectoryW(const ustring& path);
 std::uint32_t RegDeleteKeyW(THKey parent, const ustring& subKey);
 std::uint32_t RegDeleteValueW(THKey key, const ustring& name);
