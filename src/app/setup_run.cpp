@@ -56,6 +56,15 @@ std::uint32_t RunSetup(const ustring& commandLine) {
   // threads while the toolkit starts and the window is built, and the
   // start-up checks take its result in their usual order.
   StartPayloadCheck();
+  // A start-up that ends before its checks take the scan's result (no system
+  // folder, say) must not leave the scan running past this call: it reads
+  // the system, which the caller may tear down next.
+  struct TScanJoin {
+    ~TScanJoin() {
+      std::int64_t unused = 0;
+      TakeStartedPayloadCheck(unused);
+    }
+  } const scanJoin;
   if (cp.cpModSil) return RunUnattended(cp, commandLine, log);
   return RunWizard(commandLine, log);
 }
