@@ -54,8 +54,8 @@ echo "SHA-256 of both: $(sha256sum "$reference" | cut -d' ' -f1)"
 damaged=$work/damaged.exe
 "$python" -c '
 import importlib.util, sys
-spec = importlib.util.spec_from_file_location("pe_compare", sys.argv[1])
-pe = importlib.util.module_from_spec(spec); spec.loader.exec_module(pe)
+loader = importlib.util.spec_from_file_location("pe_compare", sys.argv[1])
+pe = importlib.util.module_from_spec(loader); loader.loader.exec_module(pe)
 exe = pe.PeFile(sys.argv[2])
 record = exe.resources()[(10, 140, 1033)]
 data = bytearray(exe.data)
