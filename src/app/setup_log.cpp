@@ -7,6 +7,7 @@
 #include "catalogue/version.h"
 #include "common/utils.h"
 #include "platform/platform.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -15,20 +16,6 @@ ustring UtcStamp() {
   return DecOfInt(t.wYear) + u"-" + DecOfIntPadded(t.wMonth, 2) + u"-" + DecOfIntPadded(t.wDay, 2) + u" " + DecOfIntPadded(t.wHour, 2) +
          u":" + DecOfIntPadded(t.wMinute, 2) + u":" + DecOfIntPadded(t.wSecond, 2) + u" UTC";
 }
-
-// Closes the file on every path.
-class TFileHandle {
- public:
-  explicit TFileHandle(THandle h) : h_(h) {}
-  ~TFileHandle() {
-    if (h_ != 0) Os().CloseHandle(h_);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-
- private:
-  THandle h_;
-};
 
 }  // namespace
 
@@ -50,7 +37,7 @@ bool TSetupLog::Append(const std::vector<ustring>& lines) const {
   if (Os().CreateFileW(path_, cFileAppendData, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
                        cFileAttributeNormal, file) != cErrSuccess)
     return false;
-  TFileHandle owner(file);
+  const TScopedHandle owner(file);
   std::uint64_t end = 0;
   if (Os().SetFilePointerEx(file, 0, cFileEnd, end) != cErrSuccess) return false;
   if (end == 0) bytes.insert(0, "\xEF\xBB\xBF");

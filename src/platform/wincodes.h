@@ -24,6 +24,8 @@ constexpr std::uint32_t cErrResourceNotFound = 1814;
 constexpr std::uint32_t cErrFileExists = 80;
 constexpr std::uint32_t cErrKeyDeleted = 1018;
 constexpr std::uint32_t cWaitTimeout = 258;
+// A file, folder, key or value that is not there (2 or 3): for removals, already gone.
+constexpr bool IsNotFound(std::uint32_t err) { return err == cErrFileNotFound || err == cErrPathNotFound; }
 
 // HRESULTs
 constexpr std::int32_t cS_OK = 0;

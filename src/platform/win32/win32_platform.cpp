@@ -15,8 +15,6 @@
 
 namespace {
 
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HKEY K(THKey key) { return reinterpret_cast<HKEY>(key); }
 
 using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 using GetVersionSizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
