@@ -134,6 +134,12 @@ open(sys.argv[2], "wb").write(data)
 if verifies "$tampered" "$keys/ca.crt"; then
   fail "a file changed after signing still verifies"
 fi
+# ... and the extraction that the rebuild below starts from refuses it.
+rm -rf "$work/tampered-payload"
+if "$python" "$here/payload-extract.py" "$tampered" "$work/tampered-payload" >/dev/null 2>&1; then
+  fail "the product files of a file changed after signing were extracted without complaint"
+fi
+[ ! -e "$work/tampered-payload" ] || fail "a refused extraction wrote files"
 
 # --- the signed setup = an unsigned rebuild from its own product files + its signature
 # (how a published file is checked: README, "Verifying a signed setup").
