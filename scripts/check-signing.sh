@@ -72,6 +72,9 @@ unsigned_payload=$work/unsigned-payload
 rm -rf "$unsigned_payload"
 "$python" "$here/payload-extract.py" "$reference_build/Corvalin-Setup.exe" "$unsigned_payload" >/dev/null ||
   fail "the unsigned setup's product files cannot be extracted"
+# The programs the build signs, in build order.
+signed_programs=("$build/Corvalin-Setup.exe")
+[ $own_uninstaller = yes ] && signed_programs=("$build/Uninstall.exe" "${signed_programs[@]}")
 
 # --- a wrong password fails the build at the first program it signs and leaves no unsigned file
 echo wrong >"$keys/wrong-password"
@@ -80,15 +83,17 @@ rm -f "$build/Corvalin-Setup.exe" "$build/Uninstall.exe"  # both linked again wh
 if cmake --build "$build" --target corvalin_setup >"$work/wrong-password.log" 2>&1; then
   fail "the build passed with a wrong PKCS#12 password"
 fi
-grep -qF "signing $build/Uninstall.exe failed" "$work/wrong-password.log" ||
-  { tail -n 30 "$work/wrong-password.log" >&2; fail "the build did not fail at signing Uninstall.exe"; }
-[ ! -e "$build/Uninstall.exe" ] || fail "an unsigned Uninstall.exe was left behind after signing failed"
-[ ! -e "$build/Corvalin-Setup.exe" ] || fail "a setup was built although its uninstaller could not be signed"
+# (CMake wraps the lines of an error message at its spaces.)
+tr -s ' \n' '  ' <"$work/wrong-password.log" | grep -qF "signing ${signed_programs[0]} failed" ||
+  { tail -n 30 "$work/wrong-password.log" >&2; fail "the build did not fail at signing ${signed_programs[0]}"; }
+for file in "${signed_programs[@]}"; do
+  [ ! -e "$file" ] || fail "$file was left behind although signing failed"
+done
 
 # --- the build signs Uninstall.exe, packs it, and signs the setup
 cmake -DCORVALIN_SIGN_PASSWORD_FILE="$keys/password" "$build" >/dev/null
 build_setup "$work/signing-build.log" "the signing build"
-for file in "$build/Uninstall.exe" "$build/Corvalin-Setup.exe"; do
+for file in "${signed_programs[@]}"; do
   grep -qF "Signed $file" "$work/signing-build.log" || fail "the build did not sign $file"
 done
 cp "$build/Corvalin-Setup.exe" "$signed"
