@@ -181,8 +181,10 @@ fi
 # --- the signed setup installs unattended under Wine in a fresh prefix (a
 # copy of the end-to-end template), its payload check included; the
 # installed Uninstall.exe verifies. No window, so no display. The default
-# folder is taken: Wine quotes an argument with a space as a whole, which the
-# setup's parser (like Windows') does not read as a /P:"folder" option.
+# folder is taken: a folder below the program-files folder has a space, Wine
+# quotes such an argument as a whole ("/P:C:\Program Files\..."), and the
+# setup's parser, which cuts the command line at every "/", takes the
+# folder with the closing quote and refuses it (exit code 1639, tried).
 template=$reference_build/e2e-prefix-full  # the same template and lock as e2e-scenario.sh
 (
   flock 9
@@ -216,6 +218,7 @@ if [ $own_uninstaller = yes ]; then
     { cat "$work/verify.log" >&2; fail "the installed Uninstall.exe does not verify against its authority"; }
 fi
 rm -rf "$prefix"
+trap - EXIT
 
 # --- back to an unsigned build folder: without the options nothing is signed
 cmake -DCORVALIN_SIGN_PKCS12= -DCORVALIN_SIGN_PASSWORD_FILE= -DCORVALIN_PAYLOAD_DIR="$payload_dir" "$build" >/dev/null
