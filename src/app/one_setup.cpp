@@ -4,7 +4,10 @@
 
 TOneSetup::TOneSetup() {
   const std::uint32_t err = Os().CreateMutexW(cSetupMutexName, mutex_);
-  acquired_ = err != cErrAlreadyExists;
+  // Access denied means the mutex exists and belongs to an account whose
+  // objects this one may not open: a setup started as the system account
+  // (by a deployment tool, say) while an administrator starts another.
+  acquired_ = err != cErrAlreadyExists && err != cErrAccessDenied;
 }
 
 TOneSetup::~TOneSetup() {

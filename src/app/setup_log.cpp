@@ -44,8 +44,10 @@ bool TSetupLog::Append(const std::vector<ustring>& lines) const {
   for (const ustring& line : lines) bytes += ToUtf8(line) + "\r\n";
   THandle file = 0;
   // Open always: a missing log is created, an existing file is kept whole.
-  // Others may read it (and a second setup append its own lines) meanwhile.
-  if (Os().CreateFileW(path_, cGenericWrite, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
+  // Others may read it, and a second setup append its own lines meanwhile:
+  // with the right to append only, each write lands at the end as it is
+  // then, so neither overwrites the other.
+  if (Os().CreateFileW(path_, cFileAppendData, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
                        cFileAttributeNormal, file) != cErrSuccess)
     return false;
   TFileHandle owner(file);

@@ -60,6 +60,8 @@ constexpr std::uint32_t cRegOpenedExistingKey = 2;
 constexpr std::uint32_t cGenericRead = 0x80000000u;
 constexpr std::uint32_t cGenericWrite = 0x40000000u;
 constexpr std::uint32_t cFileWriteData = 0x0002;
+// Alone (without write data): every write goes to the end of the file.
+constexpr std::uint32_t cFileAppendData = 0x0004;
 constexpr std::uint32_t cFileShareRead = 1;
 constexpr std::uint32_t cFileShareWrite = 2;
 constexpr std::uint32_t cFileShareDelete = 4;
