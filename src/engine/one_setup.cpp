@@ -1,4 +1,4 @@
-#include "app/one_setup.h"
+#include "engine/one_setup.h"
 
 #include "catalogue/identity.h"
 

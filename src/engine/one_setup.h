@@ -1,5 +1,5 @@
-// One setup at a time: the machine-wide named mutex, held for the process's
-// life. Whoever comes second leaves the system alone.
+// One setup or uninstallation at a time: the machine-wide named mutex, held
+// for the process's life. Whoever comes second leaves the system alone.
 #pragma once
 #include "platform/platform.h"
 
