@@ -23,27 +23,15 @@
 #include <vector>
 
 #include "platform/control_ids.h"
+#include "support/process_window.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
 constexpr auto cStartTimeout = std::chrono::seconds(120);
 
-struct TFind {
-  DWORD pid;
-  HWND window;
-};
-
-BOOL CALLBACK FindVisibleTop(HWND hwnd, LPARAM lp) {
-  auto* find = reinterpret_cast<TFind*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == find->pid && ::IsWindowVisible(hwnd) && ::GetWindow(hwnd, GW_OWNER) == nullptr) {
-    find->window = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
+// The program's own window, not a dialog it owns.
+bool OwnerlessWindow(HWND hwnd) { return ::GetWindow(hwnd, GW_OWNER) == nullptr; }
 
 BOOL CALLBACK FindUnpainted(HWND hwnd, LPARAM lp) {
   if (::IsWindowVisible(hwnd) && ::GetUpdateRect(hwnd, nullptr, FALSE)) {
@@ -108,18 +96,16 @@ double TimeOneStart(const std::wstring& exe, const TPageCheck& check) {
   }
   double ms = -1;
   while (TClock::now() - start < cStartTimeout) {
-    TFind find{pi.dwProcessId, nullptr};
-    ::EnumWindows(&FindVisibleTop, reinterpret_cast<LPARAM>(&find));
-    if (find.window != nullptr && Painted(find.window)) {
+    const HWND window = FindProcessWindow(pi.dwProcessId, OwnerlessWindow);
+    if (window != nullptr && Painted(window)) {
       ms = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
       break;
     }
     if (::WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;  // ended without a window
   }
   if (ms >= 0 && check) {
-    TFind find{pi.dwProcessId, nullptr};
-    ::EnumWindows(&FindVisibleTop, reinterpret_cast<LPARAM>(&find));
-    if (find.window == nullptr || !check(find.window)) {
+    const HWND window = FindProcessWindow(pi.dwProcessId, OwnerlessWindow);
+    if (window == nullptr || !check(window)) {
       std::fprintf(stderr, "startup_bench: %ls did not show the expected first page\n", exe.c_str());
       ms = -1;
     }

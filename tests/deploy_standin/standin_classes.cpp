@@ -153,25 +153,7 @@ class TFactory final : public TCounted, public IActivationFactory, public IUriRu
  public:
   enum TKind { kManager, kOptions, kUri };
   explicit TFactory(TKind kind) : TCounted("ActivationFactory"), kind_(kind) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override { return DoQueryInterface(iid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
-  HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override {
-    if (count == nullptr || iids == nullptr) return E_POINTER;
-    *count = 0;
-    *iids = nullptr;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-    if (name == nullptr) return E_POINTER;
-    *name = nullptr;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override {
-    if (level == nullptr) return E_POINTER;
-    *level = BaseTrust;
-    return S_OK;
-  }
+  STANDIN_INSPECTABLE
   void* Answers(const GUID& iid) override {
     if (IsBase(iid) || Same(iid, cIidIActivationFactory)) return static_cast<IActivationFactory*>(this);
     if (kind_ == kUri && Same(iid, cIidIUriRuntimeClassFactory)) return static_cast<IUriRuntimeClassFactory*>(this);

@@ -67,25 +67,7 @@ class TOperation final : public TCounted, public IDeploymentOperation, public IA
     Service().threads.emplace_back([this] { Run(); });
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override { return DoQueryInterface(iid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
-  HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override {
-    if (count == nullptr || iids == nullptr) return E_POINTER;
-    *count = 0;
-    *iids = nullptr;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-    if (name == nullptr) return E_POINTER;
-    *name = nullptr;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override {
-    if (level == nullptr) return E_POINTER;
-    *level = BaseTrust;
-    return S_OK;
-  }
+  STANDIN_INSPECTABLE
   void* Answers(const GUID& iid) override {
     if (Same(iid, cIidIUnknown) || Same(iid, cIidIInspectable) || Same(iid, cIidDeploymentOperation) ||
         Same(iid, cIidIAgileObject))

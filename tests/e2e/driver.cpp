@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "support/process_window.h"
+
 namespace e2e {
 
 std::wstring SetupExePath() {
@@ -34,22 +36,6 @@ bool TSetupProcess::Start(const std::wstring& exe, const std::wstring& arguments
 }
 
 namespace {
-struct TFindWindow {
-  DWORD pid;
-  HWND found;
-};
-BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM lp) {
-  auto* find = reinterpret_cast<TFindWindow*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64];
-  ::GetClassNameW(hwnd, cls, 64);
-  if (pid == find->pid && ::IsWindowVisible(hwnd) && std::wstring(cls) == L"CorvalinSetupForm") {
-    find->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
 struct TFindChild {
   int id;
   HWND found;
@@ -67,9 +53,8 @@ BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
 HWND TSetupProcess::WaitForWindow(std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
-    TFindWindow find{info_.dwProcessId, nullptr};
-    ::EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&find));
-    if (find.found != nullptr) return window_ = find.found;
+    HWND found = FindProcessWindow(info_.dwProcessId, [](HWND h) { return WindowClassName(h) == L"CorvalinSetupForm"; });
+    if (found != nullptr) return window_ = found;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return nullptr;

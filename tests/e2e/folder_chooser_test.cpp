@@ -4,38 +4,25 @@
 #include <gtest/gtest.h>
 
 #include "e2e/wizard_session.h"
+#include "support/process_window.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-struct TFindDialog {
-  DWORD pid;
-  HWND owner;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
-  auto* find = reinterpret_cast<TFindDialog*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == find->pid && hwnd != find->owner && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, IDOK) != nullptr) {
-    find->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
 
 HWND WaitForChooser(e2e::TWizardSession& s) {
-  TFindDialog find{s.process().pid(), s.window(), nullptr};
+  const HWND owner = s.window();
+  HWND found = nullptr;
   std::string seen;
   e2e::WaitUntil(
       [&] {
-        ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&find));
-        return find.found != nullptr;
+        found = FindProcessWindow(s.process().pid(),
+                                  [owner](HWND h) { return h != owner && ::GetDlgItem(h, IDOK) != nullptr; });
+        return found != nullptr;
       },
       30s, [&] { return s.Describe(); }, seen);
-  return find.found;
+  return found;
 }
 
 std::wstring ShotDir() {

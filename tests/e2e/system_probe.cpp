@@ -6,6 +6,8 @@
 #include <cstring>
 #include <thread>
 
+#include "support/process_window.h"
+
 namespace e2e {
 
 std::wstring TRegValue::Text() const {
@@ -145,22 +147,6 @@ std::wstring SpecialFolder(int csidl) {
 }
 
 namespace {
-struct TFindBox {
-  DWORD pid;
-  HWND found;
-};
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
-  auto* find = reinterpret_cast<TFindBox*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[16];
-  ::GetClassNameW(hwnd, cls, 16);
-  if (pid == find->pid && ::IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
-    find->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
 BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM lp) {
   wchar_t cls[16];
   ::GetClassNameW(hwnd, cls, 16);
@@ -177,9 +163,8 @@ BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM lp) {
 HWND WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
-    TFindBox find{pid, nullptr};
-    ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&find));
-    if (find.found != nullptr) return find.found;
+    HWND box = FindProcessWindow(pid, [](HWND h) { return WindowClassName(h) == L"#32770"; });
+    if (box != nullptr) return box;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return nullptr;

@@ -67,9 +67,16 @@ TWin32Form::~TWin32Form() {
 
 void TWin32Form::CreateControls() {
   HINSTANCE inst = ::GetModuleHandleW(nullptr);
+  // Each control is made where the design puts it, so that the first layout
+  // moves only what anchors and measured captions change.
+  std::map<int, POINT> origin;
   for (int i = 0; i < cLayoutCount; ++i) {
     const TLayoutEntry& entry = cLayout[i];
     const HWND parent = entry.parent == 0 ? hwnd_ : controls_.at(entry.parent)->hwnd();
+    const RECT designed = DesignRect(entry, origin);
+    const int left = designed.left, top = designed.top, width = designed.right - designed.left;
+    const int height = OuterHeight(entry, designed.bottom - designed.top);
+    const RECT place{left, top, left + width, top + height};
     const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id));
     const TCtlKind kind = KindOf(entry.id);
     HWND h = nullptr;
@@ -77,14 +84,14 @@ void TWin32Form::CreateControls() {
     switch (kind) {
       case TCtlKind::Panel:
       case TCtlKind::Image:
-        h = CreatePanel(parent, entry.id, this, WS_VISIBLE);
+        h = CreatePanel(parent, entry.id, this, WS_VISIBLE, place);
         break;
       case TCtlKind::Frame:
         // Page frames start hidden; the wizard shows one at a time.
-        h = CreatePanel(parent, entry.id, this, 0);
+        h = CreatePanel(parent, entry.id, this, 0, place);
         break;
       case TCtlKind::Memo:
-        outer = CreateMemo(parent, entry.id, this, h);
+        outer = CreateMemo(parent, entry.id, this, place, h);
         break;
       case TCtlKind::Label: {
         DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
@@ -92,33 +99,34 @@ void TWin32Form::CreateControls() {
         if (entry.style & (csBigTitle | csMiddle)) style |= SS_CENTERIMAGE;
         if (entry.style & csPathEllipsis) style |= SS_PATHELLIPSIS | SS_CENTERIMAGE;
         else if (!(entry.style & csWrap) && !(entry.style & csBigTitle)) style |= SS_ENDELLIPSIS;
-        h = ::CreateWindowExW(0, L"STATIC", L"", style, 0, 0, 0, 0, parent, menu, inst, nullptr);
+        h = ::CreateWindowExW(0, L"STATIC", L"", style, left, top, width, height, parent, menu, inst, nullptr);
         break;
       }
       case TCtlKind::Button:
-        h = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-                              parent, menu, inst, nullptr);
+        h = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+                              left, top, width, height, parent, menu, inst, nullptr);
         break;
       case TCtlKind::CheckBox:
-        h = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0,
-                              parent, menu, inst, nullptr);
+        h = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                              left, top, width, height, parent, menu, inst, nullptr);
         ThemeSystemControl(h, kind, this);
         break;
       case TCtlKind::Group:
-        h = ::CreateWindowExW(WS_EX_TRANSPARENT, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0, 0,
-                              parent, menu, inst, nullptr);
+        h = ::CreateWindowExW(WS_EX_TRANSPARENT, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+                              left, top, width, height, parent, menu, inst, nullptr);
         ThemeSystemControl(h, kind, this);
         break;
       case TCtlKind::ComboBox:
         h = ::CreateWindowExW(0, L"COMBOBOX", L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
                                   CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                              0, 0, 0, 0, parent, menu, inst, nullptr);
+                              left, top, width, height, parent, menu, inst, nullptr);
         ThemeSystemControl(h, kind, this);
         break;
     }
     controls_[entry.id] = std::make_unique<TWin32Control>(*this, entry.id, h);
     outer_[entry.id] = outer != nullptr ? outer : h;
+    placed_[entry.id] = place;
   }
   vBar_ = CreateScrollBar(hwnd_, true, [this](int position) {
     scrollY_ = position;

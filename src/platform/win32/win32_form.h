@@ -109,6 +109,13 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void Layout();
+  // Where the design puts a control at the window's DPI, in its parent's
+  // coordinates, before anchors and measured widths; origin carries the
+  // unscaled positions from parents (listed first) to their children.
+  RECT DesignRect(const TLayoutEntry& entry, std::map<int, POINT>& origin) const;
+  // The height the layout gives a control's outer window: a combo box's
+  // includes its dropped list.
+  int OuterHeight(const TLayoutEntry& entry, int height) const;
   void Click(TCtlId id);
   TWin32Control* ControlOf(HWND hwnd);
   HWND FirstTabStop(bool last);
@@ -139,6 +146,8 @@ class TWin32Form : public IFormView, public IWidgetOwner {
   // The caption each auto-width control was last measured with: a change of
   // its state alone (enabled, shown) needs no new layout.
   std::map<int, std::wstring> measured_;
+  // Where the layout last put each control's outer window (parent coordinates).
+  std::map<int, RECT> placed_;
 };
 
 // The wizard window at a given DPI, for measuring its layout (0 = its own DPI).

@@ -32,6 +32,23 @@ void TWin32Form::ApplyDpi(UINT dpi) {
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+RECT TWin32Form::DesignRect(const TLayoutEntry& entry, std::map<int, POINT>& origin) const {
+  auto scale = [this](int v) { return ::MulDiv(v, static_cast<int>(dpi_), 96); };
+  // Scaling the edges in window coordinates, not sizes or offsets, keeps
+  // neighbours and nested controls from overlapping by rounding.
+  const POINT base = entry.parent == 0 ? POINT{0, 0} : origin.at(entry.parent);
+  const POINT at{base.x + entry.x, base.y + entry.y};
+  origin[entry.id] = at;
+  const int x = scale(at.x) - scale(base.x), y = scale(at.y) - scale(base.y);
+  return RECT{x, y, x + scale(at.x + entry.w) - scale(at.x), y + scale(at.y + entry.h) - scale(at.y)};
+}
+
+int TWin32Form::OuterHeight(const TLayoutEntry& entry, int height) const {
+  if (KindOf(entry.id) != TCtlKind::ComboBox) return height;
+  const int dpi = static_cast<int>(dpi_);
+  return height + ::MulDiv(20, dpi, 96) * 4 + ::MulDiv(4, dpi, 96);  // the dropped list
+}
+
 void TWin32Form::Layout() {
   auto scale = [this](int v) { return ::MulDiv(v, static_cast<int>(dpi_), 96); };
   RECT client;
@@ -59,17 +76,12 @@ void TWin32Form::Layout() {
   // Each rectangle follows its parent's growth beyond the design size.
   std::map<int, SIZE> actual;
   std::map<int, SIZE> design;
-  std::map<int, POINT> origin;  // design position of each control in the scroll box
+  std::map<int, POINT> origin;  // unscaled position of each control in the scroll box
   HWND previous = nullptr;
   for (int i = 0; i < cLayoutCount; ++i) {
     const TLayoutEntry& entry = cLayout[i];
-    // Scaling the edges in window coordinates, not sizes or offsets, keeps
-    // neighbours and nested controls from overlapping by rounding.
-    const POINT base = entry.parent == 0 ? POINT{0, 0} : origin.at(entry.parent);
-    const POINT at{base.x + entry.x, base.y + entry.y};
-    origin[entry.id] = at;
-    int x = scale(at.x) - scale(base.x), y = scale(at.y) - scale(base.y);
-    int w = scale(at.x + entry.w) - scale(at.x), h = scale(at.y + entry.h) - scale(at.y);
+    const RECT designed = DesignRect(entry, origin);
+    int x = designed.left, y = designed.top, w = designed.right - designed.left, h = designed.bottom - designed.top;
     const SIZE designSize{w, h};
     if (entry.id == idScrlSetu) {
       x = -scrollX_;
@@ -106,9 +118,16 @@ void TWin32Form::Layout() {
       x = prev.right + scale(4);
       w = std::max(0, right - x);
     }
-    int height = h;
-    if (KindOf(entry.id) == TCtlKind::ComboBox) height = h + scale(20) * 4 + scale(4);  // the dropped list
-    ::MoveWindow(outer, x, y, w, height, TRUE);
+    const int height = OuterHeight(entry, h);
+    // A control already in place is left alone: under Wine every move is a
+    // round trip to the window server and a round of size messages, and
+    // most layouts after the first (a caption, the first showing) move few.
+    const RECT place{x, y, x + w, y + height};
+    const auto placed = placed_.find(entry.id);
+    if (placed == placed_.end() || !::EqualRect(&placed->second, &place)) {
+      ::MoveWindow(outer, x, y, w, height, TRUE);
+      placed_[entry.id] = place;
+    }
     actual[entry.id] = SIZE{w, h};
     design[entry.id] = designSize;
     previous = outer;

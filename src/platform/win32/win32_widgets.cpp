@@ -286,11 +286,11 @@ void RegisterWidgetClasses() {
   ::RegisterClassExW(&wc);
 }
 
-HWND CreatePanel(HWND parent, int id, IWidgetOwner* owner, DWORD style) {
+HWND CreatePanel(HWND parent, int id, IWidgetOwner* owner, DWORD style, const RECT& place) {
   RegisterWidgetClasses();
-  return ::CreateWindowExW(WS_EX_CONTROLPARENT, cPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | style, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                           owner);
+  return ::CreateWindowExW(WS_EX_CONTROLPARENT, cPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | style, place.left,
+                           place.top, place.right - place.left, place.bottom - place.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), owner);
 }
 
 HWND CreateScrollBar(HWND parent, bool vertical, std::function<void(int)> onScroll) {
@@ -314,13 +314,14 @@ void SetScrollBar(HWND bar, int range, int page, int position) {
   ::InvalidateRect(bar, nullptr, FALSE);
 }
 
-HWND CreateMemo(HWND parent, int id, IWidgetOwner* owner, HWND& edit) {
+HWND CreateMemo(HWND parent, int id, IWidgetOwner* owner, const RECT& place, HWND& edit) {
   RegisterWidgetClasses();
   auto* m = new TMemoData;
   m->owner = owner;
   HINSTANCE inst = ::GetModuleHandleW(nullptr);
-  HWND host = ::CreateWindowExW(WS_EX_CONTROLPARENT, cMemoClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                0, 0, parent, nullptr, inst, m);
+  HWND host = ::CreateWindowExW(WS_EX_CONTROLPARENT, cMemoClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
+                                nullptr, inst, m);
   if (host == nullptr) {
     delete m;
     edit = nullptr;
@@ -334,6 +335,8 @@ HWND CreateMemo(HWND parent, int id, IWidgetOwner* owner, HWND& edit) {
     ::SendMessageW(editWindow, EM_LINESCROLL, 0, position - first);
   });
   ::SetWindowSubclass(m->edit, &MemoEditProc, cSubclassId, reinterpret_cast<DWORD_PTR>(m));
+  // The host had its size before its parts existed.
+  PlaceMemoParts(host, *m);
   edit = m->edit;
   return host;
 }

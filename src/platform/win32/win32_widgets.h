@@ -33,12 +33,14 @@ class IWidgetOwner {
 
 void RegisterWidgetClasses();
 
-// A container window (scroll box, panel, page frame, image) with the id.
-HWND CreatePanel(HWND parent, int id, IWidgetOwner* owner, DWORD style);
+// A container window (scroll box, panel, page frame, image) with the id, at
+// place (parent coordinates).
+HWND CreatePanel(HWND parent, int id, IWidgetOwner* owner, DWORD style, const RECT& place);
 
 // A read-only memo: a bordered host holding the edit control (which carries
-// the id) and a themed vertical scroll bar. Returns the host; edit receives the edit.
-HWND CreateMemo(HWND parent, int id, IWidgetOwner* owner, HWND& edit);
+// the id) and a themed vertical scroll bar, its host at place. Returns the
+// host; edit receives the edit.
+HWND CreateMemo(HWND parent, int id, IWidgetOwner* owner, const RECT& place, HWND& edit);
 
 // A themed scroll bar; onScroll(newPosition) is called when the user moves it.
 HWND CreateScrollBar(HWND parent, bool vertical, std::function<void(int)> onScroll);
