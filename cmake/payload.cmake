@@ -46,6 +46,11 @@ else()
     BINARY_DIR ${UNINSTALLER_DIR}
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
                -DCORVALIN_UNINSTALLER_ONLY=ON -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER}
+               # The same signing as the Windows build (empty = unsigned);
+               # only paths are passed, never the password itself.
+               -DCORVALIN_SIGN_PKCS12=${CORVALIN_SIGN_PKCS12_ABS}
+               -DCORVALIN_SIGN_PASSWORD_FILE=${CORVALIN_SIGN_PASSWORD_FILE_ABS}
+               -DCORVALIN_SIGN_TIMESTAMP_URL=${CORVALIN_SIGN_TIMESTAMP_URL}
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target corvalin_uninstall
     BUILD_BYPRODUCTS ${UNINSTALLER_EXE}
     INSTALL_COMMAND ""

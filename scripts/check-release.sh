@@ -2,7 +2,8 @@
 # Release checks of the win64 build (run after it, with a display for Wine):
 # the package manager's manifest, a second build in another folder that must
 # give the same Corvalin-Setup.exe, and signing in that second build folder
-# (which then only has to link again). Prints the time each part took.
+# (which then only has to link, pack and sign again). Prints the time each
+# part took.
 #   check-release.sh [win64 build folder, default build/win64]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

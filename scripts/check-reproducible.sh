@@ -31,10 +31,12 @@ else
   (cd "$root" && tar --exclude=./build -cf - .) | tar -xf - -C "$copy"
 fi
 
-# Same product files as the reference build, if it was pointed at a maker's folder.
-options=()
+# Same product files as the reference build (a maker's folder, or none), and
+# unsigned: a reused build folder may hold the options a signing check that
+# stopped half-way left in its cache.
 payload_dir=$(sed -n 's/^CORVALIN_PAYLOAD_DIR:[A-Z]*=//p' "$reference_build/CMakeCache.txt" 2>/dev/null || true)
-[ -n "$payload_dir" ] && options+=("-DCORVALIN_PAYLOAD_DIR=$payload_dir")
+options=("-DCORVALIN_PAYLOAD_DIR=$payload_dir" -DCORVALIN_SIGN_PKCS12= -DCORVALIN_SIGN_PASSWORD_FILE=
+         -DCORVALIN_SIGN_TIMESTAMP_URL=)
 if command -v ccache >/dev/null; then
   options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi

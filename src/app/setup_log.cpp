@@ -7,6 +7,7 @@
 #include "catalogue/version.h"
 #include "common/utils.h"
 #include "platform/platform.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -15,20 +16,6 @@ ustring UtcStamp() {
   return DecOfInt(t.wYear) + u"-" + DecOfIntPadded(t.wMonth, 2) + u"-" + DecOfIntPadded(t.wDay, 2) + u" " + DecOfIntPadded(t.wHour, 2) +
          u":" + DecOfIntPadded(t.wMinute, 2) + u":" + DecOfIntPadded(t.wSecond, 2) + u" UTC";
 }
-
-// Closes the file on every path.
-class TFileHandle {
- public:
-  explicit TFileHandle(THandle h) : h_(h) {}
-  ~TFileHandle() {
-    if (h_ != 0) Os().CloseHandle(h_);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-
- private:
-  THandle h_;
-};
 
 }  // namespace
 
@@ -44,11 +31,13 @@ bool TSetupLog::Append(const std::vector<ustring>& lines) const {
   for (const ustring& line : lines) bytes += ToUtf8(line) + "\r\n";
   THandle file = 0;
   // Open always: a missing log is created, an existing file is kept whole.
-  // Others may read it (and a second setup append its own lines) meanwhile.
-  if (Os().CreateFileW(path_, cGenericWrite, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
+  // Others may read it, and a second setup append its own lines meanwhile:
+  // with the right to append only, each write lands at the end as it is
+  // then, so neither overwrites the other.
+  if (Os().CreateFileW(path_, cFileAppendData, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
                        cFileAttributeNormal, file) != cErrSuccess)
     return false;
-  TFileHandle owner(file);
+  const TScopedHandle owner(file);
   std::uint64_t end = 0;
   if (Os().SetFilePointerEx(file, 0, cFileEnd, end) != cErrSuccess) return false;
   if (end == 0) bytes.insert(0, "\xEF\xBB\xBF");

@@ -1,7 +1,7 @@
 #include "app/setup_run.h"
 
 #include "app/memo_lines.h"
-#include "app/one_setup.h"
+#include "engine/one_setup.h"
 #include "app/setup_form.h"
 #include "app/setup_log.h"
 #include "app/unattended.h"

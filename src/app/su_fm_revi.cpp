@@ -30,8 +30,6 @@ void TFramRevi::SetLanguage(TSuLang lang) {
   mmReview.ClearLines();
 }
 
-void TFramRevi::WriteReviewSummary(const TNewSetup& ns, TSuLang lang) { ::WriteReviewSummary(mmReview, ns, lang); }
-
 void WriteReviewSummary(IControl& mmReview, const TNewSetup& ns, TSuLang lang) {
   mmReview.AddLine(cTxPpTypeLabel[lang] +
                    (ns.nsInsTyp == cInsTypUpdate ? cTxPpTypeUpdate[lang] : cTxPpTypeNew[lang]));

@@ -19,7 +19,6 @@ class TFramRevi {
   void SetLanguage(TSuLang lang);
   // Adds the summary of `ns` to the memo: type, folder, disk space, shortcuts,
   // associations and an empty line.
-  void WriteReviewSummary(const TNewSetup& ns, TSuLang lang);
 
   IControl& frame;
   IControl& lbRvTitl;

@@ -45,6 +45,9 @@ class TUnattendedRun {
   // message has been shown; false when no worker ran to its end.
   bool RunTask(std::uint8_t taskId) {
     const int before = display_.TasksEnded();
+    // Without its window no message of the worker would arrive (a post to no
+    // window goes to the posting thread itself) and the wait would not end.
+    if (receiver_->Handle() == 0) return false;
     status_.stStaCod = taskId == cTaskInstall ? cStaInstRuns : cStaPrepRuns;
     try {
       TThrInst::Create(receiver_->Handle(), ns_, taskId);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "catalogue/fixed_text.h"
+#include "common/types.h"
 
 // Keys of the default-programs registration, relative to HKLM\SOFTWARE.
 inline constexpr std::array<const char16_t*, 4> CapKeys{
@@ -148,6 +149,12 @@ inline constexpr int cRegValInstallLocation = 22;
 inline constexpr int cRegValUninstallString = 24;
 inline constexpr int cRegValVersion = 30;
 inline constexpr int cRegValDisplayVersion = 19;
+
+// The uninstall entry's key path below HKEY_LOCAL_MACHINE.
+inline ustring UninstallEntryKey() {
+  return ustring(RegBases[static_cast<std::size_t>(cRegBaseUninstall)].rbKeyPat) + u"\\" +
+         RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)].skSubPat;
+}
 
 namespace reg_detail {
 // Every range has first <= last and lies inside a table of `size` rows.

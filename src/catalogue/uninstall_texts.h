@@ -28,6 +28,11 @@ inline constexpr TLangText cTxUnMore{{u"\r\n... and more", u"\r\n... und weitere
 inline constexpr TLangText cTxUnNotHere{{u"Corvalin is not installed in this folder, so nothing was removed.",
                                          u"Corvalin ist in diesem Ordner nicht installiert, daher wurde nichts "
                                          u"entfernt."}};
+inline constexpr TLangText cTxUnBusy{
+    {u"A setup or uninstallation of Corvalin is already running. Please let it finish first, then start the "
+     u"uninstallation again.",
+     u"Ein Setup oder eine Deinstallation von Corvalin läuft bereits. Bitte lassen Sie es zuerst zu Ende laufen "
+     u"und starten Sie die Deinstallation dann erneut."}};
 inline constexpr TLangText cTxUnPackage{{u"Windows 11 context menu entries of the current user",
                                          u"Windows 11 Kontextmenü-Einträge des aktuellen Benutzers"}};
 inline constexpr TLangText cTxUnEntry{{u"the uninstall entry (it could not be read)",

@@ -7,24 +7,10 @@
 #include "engine/file_checks.h"
 #include "engine/mem_stream.h"
 #include "engine/payload_store.h"
+#include "platform/scoped_handle.h"
 #include "shell/win_shl_to.h"
 
 namespace {
-
-// Closes the target file on every path out of a record's sub-steps.
-class TTargetFile {
- public:
-  explicit TTargetFile(THandle handle) : handle_(handle) {}
-  ~TTargetFile() {
-    if (handle_ != 0) Os().CloseHandle(handle_);
-  }
-  TTargetFile(const TTargetFile&) = delete;
-  TTargetFile& operator=(const TTargetFile&) = delete;
-  THandle get() const { return handle_; }
-
- private:
-  THandle handle_;
-};
 
 std::uint32_t CreateTarget(const ustring& path, THandle& file) {
   file = 0;
@@ -101,7 +87,7 @@ bool InstallFiles(const ustring& folder) {
         break;
       }
       THoldPatience patience;  // one per file, for its open, move aside and writes
-      TTargetFile file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j), patience));
+      TScopedHandle file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j), patience));
       if (file.get() == 0 || !WriteAll(file.get(), buffer, patience)) {
         failed = true;
       } else {

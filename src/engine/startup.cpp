@@ -19,11 +19,6 @@ constexpr std::size_t cUserNameUnits = 261;
 
 const char16_t* ValueName(int row) { return RegValues[static_cast<std::size_t>(row)].rvValNam; }
 
-ustring UninstallKey() {
-  return ustring(RegBases[static_cast<std::size_t>(cRegBaseUninstall)].rbKeyPat) + u"\\" +
-         RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)].skSubPat;
-}
-
 bool EndsWithEdition(const ustring& displayVersion) {
   const ustring edition = cEditionCode;
   return displayVersion.size() >= edition.size() &&
@@ -67,7 +62,7 @@ std::uint8_t InitNewSetup(TNewSetup& ns) {
 bool GetUInstInfo(TUInstInfo& info) {
   info = TUInstInfo{};
   TRegKey key;
-  if (!OpenKey(cHkeyLocalMachine, UninstallKey(), cKeyQueryValue, key.Out())) return false;
+  if (!OpenKey(cHkeyLocalMachine, UninstallEntryKey(), cKeyQueryValue, key.Out())) return false;
   std::uint32_t version = 0;
   const bool read = ReadString(key.Get(), ValueName(cRegValInstallLocation), info.uiInsLoc) &&
                     ReadString(key.Get(), ValueName(cRegValUninstallString), info.uiUnInst) &&

@@ -24,6 +24,8 @@ constexpr std::uint32_t cErrResourceNotFound = 1814;
 constexpr std::uint32_t cErrFileExists = 80;
 constexpr std::uint32_t cErrKeyDeleted = 1018;
 constexpr std::uint32_t cWaitTimeout = 258;
+// A file, folder, key or value that is not there (2 or 3): for removals, already gone.
+constexpr bool IsNotFound(std::uint32_t err) { return err == cErrFileNotFound || err == cErrPathNotFound; }
 
 // HRESULTs
 constexpr std::int32_t cS_OK = 0;
@@ -60,6 +62,8 @@ constexpr std::uint32_t cRegOpenedExistingKey = 2;
 constexpr std::uint32_t cGenericRead = 0x80000000u;
 constexpr std::uint32_t cGenericWrite = 0x40000000u;
 constexpr std::uint32_t cFileWriteData = 0x0002;
+// Alone (without write data): every write goes to the end of the file.
+constexpr std::uint32_t cFileAppendData = 0x0004;
 constexpr std::uint32_t cFileShareRead = 1;
 constexpr std::uint32_t cFileShareWrite = 2;
 constexpr std::uint32_t cFileShareDelete = 4;

@@ -8,13 +8,12 @@
 
 namespace {
 
-bool Missing(std::uint32_t err) { return err == cErrFileNotFound || err == cErrPathNotFound; }
 
 // Opens parent\subKey with rights; Absent, Removed (= opened) or Failed.
 TRemoval Open(THKey parent, const ustring& subKey, std::uint32_t rights, TRegKey& key) {
   const std::uint32_t err = Os().RegOpenKeyExW(parent, AddBackslash(subKey), 0, rights, key.Out());
   if (err == cErrSuccess) return TRemoval::Removed;
-  return Missing(err) ? TRemoval::Absent : TRemoval::Failed;
+  return IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed;
 }
 
 // The removal's result stands whether or not the key closes: what was
@@ -32,7 +31,7 @@ TRemoval DeleteRegValue(THKey parent, const ustring& subKey, const ustring& name
   const TRemoval opened = Open(parent, subKey, cKeySetValue, key);
   if (opened != TRemoval::Removed) return opened;
   const std::uint32_t err = Os().RegDeleteValueW(key.Get(), name);
-  return Closed(key, err == cErrSuccess ? TRemoval::Removed : Missing(err) ? TRemoval::Absent : TRemoval::Failed);
+  return Closed(key, err == cErrSuccess ? TRemoval::Removed : IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed);
 }
 
 TRemoval DeleteRegTextIf(THKey parent, const ustring& subKey, const ustring& name, const ustring& expected) {
@@ -41,14 +40,14 @@ TRemoval DeleteRegTextIf(THKey parent, const ustring& subKey, const ustring& nam
   if (opened != TRemoval::Removed) return opened;
   std::uint32_t type = 0, size = 0;
   const std::uint32_t asked = Os().RegQueryValueExW(key.Get(), name, &type, nullptr, &size);
-  if (Missing(asked)) return Closed(key, TRemoval::Absent);
+  if (IsNotFound(asked)) return Closed(key, TRemoval::Absent);
   if (asked != cErrSuccess) return Closed(key, TRemoval::Failed);
   ustring text;
   if (type != cRegSz) return Closed(key, TRemoval::Kept);
   if (!ReadString(key.Get(), name, text)) return Closed(key, TRemoval::Failed);
   if (text != expected) return Closed(key, TRemoval::Kept);
   const std::uint32_t err = Os().RegDeleteValueW(key.Get(), name);
-  return Closed(key, err == cErrSuccess ? TRemoval::Removed : Missing(err) ? TRemoval::Absent : TRemoval::Failed);
+  return Closed(key, err == cErrSuccess ? TRemoval::Removed : IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed);
 }
 
 TRemoval DeleteRegKeyIfEmpty(THKey parent, const ustring& subKey) {
@@ -66,5 +65,5 @@ TRemoval DeleteRegKeyIfEmpty(THKey parent, const ustring& subKey) {
   while (!name.empty() && name.back() == u'\\') name.pop_back();
   const std::uint32_t err = Os().RegDeleteKeyW(parent, name);
   if (err == cErrSuccess) return TRemoval::Removed;
-  return Missing(err) ? TRemoval::Absent : TRemoval::Failed;
+  return IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed;
 }

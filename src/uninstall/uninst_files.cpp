@@ -15,7 +15,6 @@ bool InUse(std::uint32_t err) {
   return err == cErrAccessDenied || err == cErrSharingViolation || err == cErrLockViolation;
 }
 
-bool Missing(std::uint32_t err) { return err == cErrFileNotFound || err == cErrPathNotFound; }
 
 bool SamePath(const ustring& a, const ustring& b) { return LowerAscii(a) == LowerAscii(b); }
 
@@ -38,12 +37,20 @@ void RemoveFileOrAtRestart(const ustring& path, TUnReport& report) {
   std::uint32_t err = Os().DeleteFileW(path);
   if (err == cErrAccessDenied && Os().SetFileAttributesW(path, cFileAttributeNormal) == cErrSuccess)
     err = Os().DeleteFileW(path);
-  if (err == cErrSuccess || Missing(err)) return;
-  if (InUse(err) && Os().MoveFileExW(path, u"", cMoveFileDelayUntilReboot) == cErrSuccess) {
-    report.urAtRestart.push_back(path);
+  if (err == cErrSuccess || IsNotFound(err)) return;
+  if (InUse(err)) {
+    ScheduleAtRestart(path, report);
     return;
   }
   report.urLeft.push_back(path);
+}
+
+void ScheduleAtRestart(const ustring& path, TUnReport& report) {
+  if (Os().MoveFileExW(path, u"", cMoveFileDelayUntilReboot) == cErrSuccess) {
+    report.urAtRestart.push_back(path);
+  } else {
+    report.urLeft.push_back(path);
+  }
 }
 
 void RemoveProductFiles(const ustring& folder, const ustring& skip, TUnReport& report) {
@@ -57,12 +64,5 @@ void RemoveProductFiles(const ustring& folder, const ustring& skip, TUnReport& r
   // Files that wait for the restart keep the folder until then; the folder
   // is listed after them, so it goes once they have gone (and stays if the
   // user's own files are still in it).
-  if (report.urAtRestart.size() > atRestartBefore) {
-    const ustring bare = dir.substr(0, dir.size() - 1);
-    if (Os().MoveFileExW(bare, u"", cMoveFileDelayUntilReboot) == cErrSuccess) {
-      report.urAtRestart.push_back(bare);
-    } else {
-      report.urLeft.push_back(bare);
-    }
-  }
+  if (report.urAtRestart.size() > atRestartBefore) ScheduleAtRestart(dir.substr(0, dir.size() - 1), report);
 }

@@ -14,6 +14,10 @@ ustring FirstFileInUse(const ustring& folder, const ustring& skip);
 // otherwise is reported as left.
 void RemoveProductFiles(const ustring& folder, const ustring& skip, TUnReport& report);
 
+// Leaves path (a file, or a folder that will be empty by then) to the next
+// restart, noted in the report; listed as left when that can't be arranged.
+void ScheduleAtRestart(const ustring& path, TUnReport& report);
+
 // Deletes path now or, when it is in use, at the next restart (noted in the
 // report). Missing is fine.
 void RemoveFileOrAtRestart(const ustring& path, TUnReport& report);

@@ -48,8 +48,7 @@ bool IsUninstallEntry(std::size_t base, int sub) {
 }  // namespace
 
 TInstalled InstalledIn(const ustring& folder) {
-  const TRegBase& base = RegBases[static_cast<std::size_t>(cRegBaseUninstall)];
-  const ustring entry = ustring(base.rbKeyPat) + u"\\" + RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)].skSubPat;
+  const ustring entry = UninstallEntryKey();
   const ustring name = RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam;
   // A missing entry or value means "not installed"; any other failure means
   // that we can't tell, which must not pass for "not installed".

@@ -31,14 +31,6 @@ ustring MakePrivateFolder() {
   return u"";
 }
 
-void ScheduleAtRestart(const ustring& path, TUnReport& report) {
-  if (Os().MoveFileExW(path, u"", cMoveFileDelayUntilReboot) == cErrSuccess) {
-    report.urAtRestart.push_back(path);
-  } else {
-    report.urLeft.push_back(path);
-  }
-}
-
 // Starts the copy in dir; false when any step failed (the copy is then removed again).
 bool StartCopy(const ustring& own, const ustring& dir, const ustring& folder, const TUnParams& params) {
   const ustring copy = AddBackslash(dir) + PayFiles[cPayUninstaller].pfFilNam;

@@ -10,6 +10,7 @@
 #include "catalogue/payload_files.h"
 #include "catalogue/uninstall_texts.h"
 #include "common/utils.h"
+#include "engine/one_setup.h"
 #include "platform/platform.h"
 #include "platform/ui.h"
 #include "uninstall/uninst_files.h"
@@ -51,6 +52,12 @@ std::uint32_t RunUninstall(const ustring& own, const TUnParams& params) {
 
 std::uint32_t RunUninstall(const ustring& own, const TUnParams& params, TUnReport& report) {
   const TSuLang lang = params.upLangua;
+  // Not while a setup (or another uninstallation) changes the same system.
+  const TOneSetup one;
+  if (!one.Acquired()) {
+    if (!params.upSilent) Ask(params, cTxUnBusy[lang], cMbOk | cMbIconWarning);
+    return cExitAlreadyRunning;
+  }
   const ustring folder = PathOfFile(own);
   const TInstalled installed = folder.empty() ? TInstalled::NotHere : InstalledIn(folder);
   if (installed == TInstalled::NotHere) {

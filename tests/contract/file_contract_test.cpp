@@ -114,6 +114,22 @@ TEST_F(FileContract, WriteNeedsWriteAccess) {
   EXPECT_EQ(written, 0u);
 }
 
+// A handle opened with the right to append only writes at the end of the
+// file as it is at that moment, even after another handle wrote there.
+TEST_F(FileContract, AppendOnlyHandleWritesAtTheEnd) {
+  MakeFile(Dir() + u"a.log", "abc");
+  TScopedFile first, second;
+  ASSERT_EQ(first.Open(Dir() + u"a.log", cFileAppendData, cShareAll, cOpenExisting), 0u);
+  ASSERT_EQ(second.Open(Dir() + u"a.log", cFileAppendData, cShareAll, cOpenExisting), 0u);
+  std::uint32_t written = 0;
+  ASSERT_EQ(Os().WriteFile(second.get(), "12", 2, written), 0u);
+  ASSERT_EQ(Os().WriteFile(first.get(), "xyz", 3, written), 0u);
+  EXPECT_EQ(written, 3u);
+  first.Close();
+  second.Close();
+  EXPECT_EQ(ReadBack(Dir() + u"a.log"), "abc12xyz");
+}
+
 // CREATE_ALWAYS truncates an existing file and reuses it; CREATE_NEW refuses it with 80.
 TEST_F(FileContract, CreateAlwaysTruncatesCreateNewRefuses) {
   MakeFile(Dir() + u"t.bin", "0123456789");

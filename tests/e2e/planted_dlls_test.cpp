@@ -1,11 +1,14 @@
 // DLLs planted where a downloaded setup lies: marker DLLs under the names of
-// the libraries the setup loads (or Windows loads for it by name), next to
+// the libraries the setup loads (or Windows loads for it) by name, next to
 // the exe and in the working folder, with Wine told to prefer such native
-// copies. The wizard must come up, and answer a screen reader, without
-// loading any of them.
+// copies. The wizard must come up, and answer a screen reader, and an
+// unattended installation must run, without loading any of them; a copy of
+// the setup with a naive library search, run the same way, must load one.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,85 +38,215 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring
   return names;
 }
 
-// Sets an environment variable and the current folder for the processes
-// started meanwhile, and restores both.
-class TScopedStartEnvironment {
+std::wstring BaseName(const std::wstring& dll) { return dll.substr(0, dll.size() - 4); }
+
+// Wine prefers the planted copies over its builtin libraries in the setup's
+// processes. Through the registry, for the program name the setup is started
+// under: WINEDLLOVERRIDES set with SetEnvironmentVariableW in this process
+// does not reach the loader of a child (WINEDEBUG=+module in the child:
+// "get_load_order ... got hardcoded default for L"...\corvalin-planted\version.dll"",
+// and Wine's builtin was loaded from the planted path), which left an
+// earlier version of this test unable to fail.
+class TScopedDllOverrides {
  public:
-  TScopedStartEnvironment(const std::wstring& overrides, const std::wstring& folder) {
-    wchar_t buffer[4096];
-    const DWORD n = ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", buffer, 4096);
-    hadOverrides_ = n > 0 && n < 4096;
-    if (hadOverrides_) oldOverrides_.assign(buffer, n);
-    const DWORD m = ::GetCurrentDirectoryW(4096, buffer);
-    oldFolder_.assign(buffer, m);
-    ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.c_str());
-    ::SetCurrentDirectoryW(folder.c_str());
+  explicit TScopedDllOverrides(const std::vector<std::wstring>& dlls) {
+    EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr),
+              ERROR_SUCCESS);
+    static const wchar_t kOrder[] = L"native,builtin";
+    for (const std::wstring& dll : dlls)
+      EXPECT_EQ(::RegSetValueExW(key_, BaseName(dll).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
+                                 sizeof kOrder),
+                ERROR_SUCCESS);
   }
-  ~TScopedStartEnvironment() {
-    ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", hadOverrides_ ? oldOverrides_.c_str() : nullptr);
-    ::SetCurrentDirectoryW(oldFolder_.c_str());
+  ~TScopedDllOverrides() {
+    if (key_ != nullptr) ::RegCloseKey(key_);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
   }
-  TScopedStartEnvironment(const TScopedStartEnvironment&) = delete;
-  TScopedStartEnvironment& operator=(const TScopedStartEnvironment&) = delete;
+  TScopedDllOverrides(const TScopedDllOverrides&) = delete;
+  TScopedDllOverrides& operator=(const TScopedDllOverrides&) = delete;
 
  private:
-  bool hadOverrides_ = false;
-  std::wstring oldOverrides_, oldFolder_;
+  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Corvalin-Setup.exe\\DllOverrides";
+  HKEY key_ = nullptr;
 };
 
-// The markers (built beside this program) copied into a folder.
-std::vector<std::wstring> Plant(const std::wstring& markers, const std::wstring& folder) {
-  std::vector<std::wstring> names = FilesIn(markers, L"*.dll");
+// A planted library that gets loaded lacks the functions its callers want:
+// Wine ends such a call with "Unimplemented function ..., starting
+// debugger..." and its debugger's crash dialog then waits for a user. Without
+// the dialog the debugger ends the process, and the scenario fails at once
+// with the list of loaded markers instead of at its time-out.
+class TScopedNoCrashDialog {
+ public:
+  TScopedNoCrashDialog() {
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", 0, nullptr, 0,
+                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = sizeof old_;
+    had_ = ::RegQueryValueExW(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    const DWORD off = 0;
+    ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
+  }
+  ~TScopedNoCrashDialog() {
+    if (key_ == nullptr) return;
+    if (had_) {
+      ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+    } else {
+      ::RegDeleteValueW(key_, kValue);
+    }
+    ::RegCloseKey(key_);
+  }
+  TScopedNoCrashDialog(const TScopedNoCrashDialog&) = delete;
+  TScopedNoCrashDialog& operator=(const TScopedNoCrashDialog&) = delete;
+
+ private:
+  static constexpr const wchar_t* kValue = L"ShowCrashDialog";
+  HKEY key_ = nullptr;
+  bool had_ = false;
+  DWORD old_ = 0;
+};
+
+// The current folder for the processes started meanwhile, restored after.
+class TScopedCurrentFolder {
+ public:
+  explicit TScopedCurrentFolder(const std::wstring& folder) {
+    wchar_t buffer[4096];
+    const DWORD n = ::GetCurrentDirectoryW(4096, buffer);
+    old_.assign(buffer, n);
+    ::SetCurrentDirectoryW(folder.c_str());
+  }
+  ~TScopedCurrentFolder() { ::SetCurrentDirectoryW(old_.c_str()); }
+  TScopedCurrentFolder(const TScopedCurrentFolder&) = delete;
+  TScopedCurrentFolder& operator=(const TScopedCurrentFolder&) = delete;
+
+ private:
+  std::wstring old_;
+};
+
+// Copies the named files from one folder into another.
+void CopyInto(const std::wstring& from, const std::vector<std::wstring>& names, const std::wstring& to) {
   for (const std::wstring& name : names)
-    EXPECT_TRUE(::CopyFileW((markers + name).c_str(), (folder + name).c_str(), FALSE)) << e2e::Narrow(name);
-  return names;
+    EXPECT_TRUE(::CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE)) << e2e::Narrow(name);
 }
 
-// The wizard reaches its Welcome page and closes with exit code 0 while
-// every planted DLL stays unloaded.
-TEST(PlantedDlls, NoneIsLoaded) {
-  const std::wstring markers = OwnFolder() + L"planted-dlls\\";
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring downloads = std::wstring(temp) + L"corvalin-planted\\";
-  const std::wstring work = downloads + L"work\\";
-  ::CreateDirectoryW(downloads.c_str(), nullptr);
-  ::CreateDirectoryW(work.c_str(), nullptr);
-  const std::wstring exe = downloads + L"Corvalin-Setup.exe";
-  ASSERT_TRUE(::CopyFileW(e2e::SetupExePath().c_str(), exe.c_str(), FALSE));
+// A downloads folder holding a copy of a setup under its published name and
+// the markers (built beside this program: planted-dlls\anywhere\ for both
+// folders, planted-dlls\work-only\ for the working folder only, see
+// tests/CMakeLists.txt), its working folder below it, and Wine told to
+// prefer every marker in the setup's processes.
+class PlantedDlls : public ::testing::Test {
+ protected:
+  // Plants beside a copy of setupExe (a fatal failure when that cannot be done).
+  void Plant(const std::wstring& setupExe) {
+    const std::wstring markers = OwnFolder() + L"planted-dlls\\anywhere\\";
+    const std::wstring workOnly = OwnFolder() + L"planted-dlls\\work-only\\";
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    downloads_ = std::wstring(temp) + L"corvalin-planted-" + std::wstring(test.begin(), test.end()) + L"\\";
+    work_ = downloads_ + L"work\\";
+    ::CreateDirectoryW(downloads_.c_str(), nullptr);
+    ::CreateDirectoryW(work_.c_str(), nullptr);
+    exe_ = downloads_ + L"Corvalin-Setup.exe";
+    ASSERT_TRUE(::CopyFileW(setupExe.c_str(), exe_.c_str(), FALSE)) << e2e::Narrow(setupExe);
 
-  const std::vector<std::wstring> names = Plant(markers, downloads);
-  Plant(markers, work);
-  ASSERT_GE(names.size(), 10u) << "marker DLLs missing in " << e2e::Narrow(markers);
-  std::wstring overrides = L"mscoree,mshtml=;";
-  for (std::size_t i = 0; i < names.size(); ++i)
-    overrides += (i > 0 ? L"," : L"") + names[i].substr(0, names[i].size() - 4);
-  overrides += L"=n,b";
+    const std::vector<std::wstring> beside = FilesIn(markers, L"*.dll");
+    const std::vector<std::wstring> inWork = FilesIn(workOnly, L"*.dll");
+    ASSERT_GE(beside.size(), 9u) << "marker DLLs missing in " << e2e::Narrow(markers);
+    ASSERT_GE(inWork.size(), 4u) << "marker DLLs missing in " << e2e::Narrow(workOnly);
+    CopyInto(markers, beside, downloads_);
+    CopyInto(markers, beside, work_);
+    CopyInto(workOnly, inWork, work_);
+    std::vector<std::wstring> all = beside;
+    all.insert(all.end(), inWork.begin(), inWork.end());
+    overrides_ = std::make_unique<TScopedDllOverrides>(all);
+  }
 
-  {
-    TScopedStartEnvironment environment(overrides, work);
-    e2e::TWizardSession session(exe);
-    ASSERT_TRUE(session.ok()) << "no wizard window; overrides " << e2e::Narrow(overrides);
+  // The markers that were loaded, as "<name>.loaded" (beside the exe) or
+  // "work\<name>.loaded".
+  std::vector<std::wstring> Loaded() const {
+    std::vector<std::wstring> loaded = FilesIn(downloads_, L"*.loaded");
+    for (const std::wstring& name : FilesIn(work_, L"*.loaded")) loaded.push_back(L"work\\" + name);
+    return loaded;
+  }
+
+  static std::string Listed(const std::vector<std::wstring>& names) {
+    std::string list;
+    for (const std::wstring& name : names) list += ' ' + e2e::Narrow(name);
+    return list;
+  }
+
+  // The wizard on its Welcome page, asked by a screen reader for the name of
+  // the language box (which makes the setup load its accessibility library,
+  // by name, long after start-up), then left with Cancel; the exit code.
+  DWORD RunWizardToWelcome(bool expectName) {
+    TScopedCurrentFolder folder(work_);
+    e2e::TWizardSession session(exe_);
+    EXPECT_TRUE(session.ok()) << "no wizard window";
+    if (!session.ok()) return 0xFFFFFFFF;
     session.WaitPage(idFramWelc);
     session.WaitEnabled(idBtFrNext);
-    // A screen reader asking for the language box's name makes the setup
-    // load its accessibility library, by name, long after start-up.
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-    EXPECT_EQ(e2e::AccessibleName(e2e::FindControl(session.window(), idCbWcLang)), L"Installation language:");
+    EXPECT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    const std::wstring name = e2e::AccessibleName(e2e::FindControl(session.window(), idCbWcLang));
+    if (expectName) {
+      EXPECT_EQ(name, L"Installation language:");
+    }
     ::CoUninitialize();
     session.Click(idBtFrCanc);
-    DWORD code = 1234;
+    DWORD code = 0xFFFFFFFF;
     EXPECT_TRUE(session.process().WaitForExit(60s, code));
-    EXPECT_EQ(code, 1602u) << "left on Welcome before an installation ran";
+    return code;
   }
-  std::vector<std::wstring> loaded = FilesIn(downloads, L"*.loaded");
-  for (const std::wstring& name : FilesIn(work, L"*.loaded")) loaded.push_back(L"work\\" + name);
-  std::string list;
-  for (const std::wstring& name : loaded) {
-    list += ' ';
-    list += e2e::Narrow(name);
+
+  std::wstring downloads_, work_, exe_;
+
+ private:
+  std::unique_ptr<TScopedDllOverrides> overrides_;
+  TScopedNoCrashDialog noCrashDialog_;
+};
+
+// The wizard reaches its Welcome page and closes with the user-exit code
+// while every planted DLL stays unloaded.
+TEST_F(PlantedDlls, WizardLoadsNone) {
+  ASSERT_NO_FATAL_FAILURE(Plant(e2e::SetupExePath()));
+  EXPECT_EQ(RunWizardToWelcome(true), 1602u) << "left on Welcome before an installation ran";
+  EXPECT_TRUE(Loaded().empty()) << "planted DLLs were loaded:" << Listed(Loaded());
+}
+
+// An unattended installation into a folder below the program-files folder,
+// started from the downloads folder: it succeeds and loads none of them.
+TEST_F(PlantedDlls, UnattendedInstallationLoadsNone) {
+  ASSERT_NO_FATAL_FAILURE(Plant(e2e::SetupExePath()));
+  wchar_t programFiles[MAX_PATH];
+  const DWORD n = ::ExpandEnvironmentStringsW(L"%ProgramFiles%", programFiles, MAX_PATH);
+  ASSERT_TRUE(n > 1 && n < MAX_PATH);
+  const std::wstring target = std::wstring(programFiles) + L"\\Corvalin Planted";
+  DWORD code = 0xFFFFFFFF;
+  {
+    TScopedCurrentFolder folder(work_);
+    e2e::TSetupProcess setup;
+    ASSERT_TRUE(setup.Start(exe_, L"/S:1 /E:1 /I:1 /P:\"" + target + L"\""));
+    ASSERT_TRUE(setup.WaitForExit(300s, code)) << "the unattended installation did not end";
   }
-  EXPECT_TRUE(loaded.empty()) << "planted DLLs were loaded:" << list;
+  EXPECT_EQ(code, 0u);
+  EXPECT_NE(::GetFileAttributesW((target + L"\\Uninstall.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "nothing installed in " << e2e::Narrow(target);
+  EXPECT_TRUE(Loaded().empty()) << "planted DLLs were loaded:" << Listed(Loaded());
+}
+
+// The proof that the two scenarios above can fail: the same wizard run with a
+// copy of the setup that has no search restriction and loads its run-time
+// libraries by bare name (tests/planted/naive_dll_search.cpp) loads a marker
+// from the folder it was started from.
+TEST_F(PlantedDlls, NaiveSearchLoadsOne) {
+  ASSERT_NO_FATAL_FAILURE(Plant(OwnFolder() + L"Corvalin-Setup-NaiveDllSearch.exe"));
+  RunWizardToWelcome(false);
+  std::vector<std::wstring> beside;
+  for (const std::wstring& name : Loaded())
+    if (name.find(L'\\') == std::wstring::npos) beside.push_back(name);
+  EXPECT_FALSE(beside.empty()) << "no marker beside the exe was loaded; all loaded:" << Listed(Loaded());
+  std::printf("loaded by the naive search:%s\n", Listed(Loaded()).c_str());
 }
 
 }  // namespace

@@ -14,9 +14,8 @@ namespace fs = std::filesystem;
 
 TMachineState Snapshot(TSimPlatform& sim) {
   TMachineState state;
-  state.registry = sim.RegistryDump(cHkeyLocalMachine);
-  const std::vector<std::string> user = sim.RegistryDump(cHkeyCurrentUser);
-  state.registry.insert(state.registry.end(), user.begin(), user.end());
+  for (const THKey root : {cHkeyLocalMachine, cHkeyCurrentUser})
+    for (const ustring& line : sim.DumpRegistry(root)) state.registry.push_back(ToUtf8(line));
   const fs::path root = sim.SandboxRoot();
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
     const std::string name = fs::relative(entry.path(), root).generic_string();

@@ -298,6 +298,29 @@ TEST_F(UnattendedTest, SecondSetupEndsWith1618) {
   EXPECT_TRUE(sim.LiveMutexes().empty()) << "the mutex outlives the setup";
 }
 
+// A mutex this account may not open is another account's setup (one run as
+// the system account answers access denied); any other failure to make the
+// mutex must not stop the installation.
+TEST_F(UnattendedTest, MutexThatCannotBeMade) {
+  sim.FailCall("CreateMutexW", 1, cErrAccessDenied);
+  EXPECT_EQ(Run(u"/S:1 /E:1"), 1618u);
+  EXPECT_EQ(sim.CallCounts().count("CheckAdminMembership"), 0u) << "the start-up checks ran";
+  sim.FailCall("CreateMutexW", 1, cErrNotEnoughMemory);
+  EXPECT_EQ(Run(u"/S:1 /E:1"), 0u);
+  sim.WaitThreads();
+}
+
+// Without a window to receive the worker's messages no task starts: the run
+// ends with 1603 instead of waiting for messages that cannot come.
+TEST_F(UnattendedTest, NoReceiverWindowStartsNoTask) {
+  Ui().receiverWindowFails = true;
+  const auto before = Files();
+  EXPECT_EQ(Run(u"/S:1 /E:1"), 1603u);
+  EXPECT_EQ(sim.CallCounts().count("StartThread"), 0u) << "a worker started";
+  EXPECT_EQ(Files(), before);
+  EXPECT_TRUE(HasLine(Log(), u"Exit code: 1603"));
+}
+
 // While a setup runs it holds the machine-wide mutex.
 TEST_F(UnattendedTest, HoldsTheMutexWhileRunning) {
   sim.HoldThreads();

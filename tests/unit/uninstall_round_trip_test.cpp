@@ -196,6 +196,25 @@ TEST_F(UninstallTest, DeclinedChangesNothing) {
   EXPECT_TRUE(Ui().messageBoxes[0].style & cMbDefButton2) << "No is the default answer";
 }
 
+// While a setup (or another uninstallation) holds the machine-wide mutex the
+// uninstaller changes nothing and ends with 1618: quietly when unattended,
+// saying why when interactive. Once the mutex is free it runs.
+TEST_F(UninstallTest, WaitsForNoOtherSetup) {
+  Install();
+  const TMachineState installed = Snapshot(sim);
+  THandle running = 0;
+  ASSERT_EQ(sim.CreateMutexW(cSetupMutexName, running), cErrSuccess);
+  EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitAlreadyRunning);
+  EXPECT_TRUE(Ui().messageBoxes.empty());
+  EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /l:1").code, cExitAlreadyRunning);
+  ASSERT_EQ(Ui().messageBoxes.size(), 1u);
+  EXPECT_EQ(Ui().messageBoxes[0].text, cTxUnBusy[cLangGerman]);
+  EXPECT_EQ(Snapshot(sim), installed);
+  sim.CloseMutex(running);
+  EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitSuccess);
+  EXPECT_TRUE(sim.LiveMutexes().empty()) << "the mutex outlives the uninstaller";
+}
+
 // Interactive and German: the question, then the outcome, both in German.
 TEST_F(UninstallTest, GermanInteractiveRun) {
   Install(cLangGerman);

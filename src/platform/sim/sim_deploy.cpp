@@ -238,7 +238,7 @@ void TSimDeploy::Release(TDeployObj object) {
 TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(
     TDeployObj manager, const ustring& userSid, const ustring& familyName,
     const std::function<bool(const ustring& fullName)>& visit) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::unique_lock<std::mutex> guard(lock_);
   TRtResult result;
   if (Faulted("WindowsCreateString", result.textCode) || Faulted("WindowsCreateString", result.textCode)) {
     return result;
@@ -249,10 +249,16 @@ TRtResult TSimDeploy::FindPackagesByUserSecurityIdPackageFamilyName(
     return result;
   }
   if (!userSid.empty()) return result;  // only the current user is emulated
-  for (const ustring& fullName : packages_) {
+  // The caller's visit runs without the lock, as the real walk runs without
+  // any of ours: it may call back into the deployment.
+  const std::vector<ustring> registered = packages_;
+  for (const ustring& fullName : registered) {
     if (!SameName(FamilyOf(fullName), familyName)) continue;
     if (Faulted("get_FullName", result.callCode)) return result;
-    if (visit(fullName)) break;
+    guard.unlock();
+    const bool found = visit(fullName);
+    guard.lock();
+    if (found) break;
   }
   return result;
 }

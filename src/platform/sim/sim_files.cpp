@@ -250,6 +250,14 @@ std::uint32_t TSimPlatform::WriteFile(THandle file, const void* data, std::uint3
   if (open.isDir || !Writes(open.access)) return cErrAccessDenied;
   if (size == 0) return cErrSuccess;
   // A file created read-only still takes writes through the handle that created it.
+  // A handle that may append but not write data writes at the end, wherever
+  // its position is: what others wrote meanwhile is never overwritten.
+  if ((open.access & cAppendData) && !(open.access & cWriteData)) {
+    std::error_code ec;
+    const std::uintmax_t end = fs::file_size(open.host, ec);
+    if (ec) return cErrWriteFault;
+    open.position = end;
+  }
   const bool readOnly = HostReadOnly(open.host);
   if (readOnly) SetHostReadOnly(open.host, false);
   const bool ok = WriteHost(open.host, open.position, data, size);

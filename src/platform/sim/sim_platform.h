@@ -165,9 +165,6 @@ class TSimPlatform : public IPlatform {
   void PutLink(const ustring& path, const ustring& target);
   // Whether path was made by CreatePrivateDirectoryW.
   bool IsPrivateDir(const ustring& path);
-  // Every registry value below root, one line each: "key path|value name|type|data in hex",
-  // and one line "key path|" per key, in a stable order (for before/after comparisons).
-  std::vector<std::string> RegistryDump(THKey root);
 
   // --- fault injection ---
   // Every operation that can fail, by name (the IPlatform method names).

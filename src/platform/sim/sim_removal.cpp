@@ -7,23 +7,18 @@
 // can't be deleted (5).
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "common/utils.h"
+#include "platform/sim/sim_file_rights.h"
 #include "platform/sim/sim_state.h"
 
 namespace fs = std::filesystem;
+using sim::cDelete;
+using sim::HostReadOnly;
 
 namespace {
 
-constexpr std::uint32_t cDeleteRight = 0x00010000u;
 constexpr std::uint32_t cShareAll = cFileShareRead | cFileShareWrite | cFileShareDelete;
-
-bool HostReadOnly(const fs::path& host) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(host, ec);
-  return !ec && fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-}
 
 ustring ParentKeyPath(const ustring& path) {
   const std::size_t cut = path.find_last_of(u'\\');
@@ -40,24 +35,6 @@ ustring TrimSlashes(ustring path) {
   return path;
 }
 
-std::string Hex(const std::vector<std::uint8_t>& data) {
-  std::string out;
-  char pair[3];
-  for (std::uint8_t b : data) {
-    std::snprintf(pair, sizeof pair, "%02x", b);
-    out += pair;
-  }
-  return out;
-}
-
-void DumpNode(const sim::TRegNode& node, std::vector<std::string>& out) {
-  out.push_back(ToUtf8(sim::UpperName(node.path)) + "|");
-  for (const auto& [upper, value] : node.values)
-    out.push_back(ToUtf8(sim::UpperName(node.path)) + "|" + ToUtf8(value.name) + "|" +
-                  std::to_string(value.value.type) + "|" + Hex(value.value.data));
-  for (const auto& [upper, child] : node.children) DumpNode(*child, out);
-}
-
 }  // namespace
 
 // --- files ---
@@ -72,7 +49,7 @@ std::uint32_t TSimPlatform::DeleteFileW(const ustring& path) {
   if (loc.isDir || HostReadOnly(loc.host)) return cErrAccessDenied;
   for (const sim::TOpening& hold : state_->holds)
     if (hold.key == loc.key && hold.image) return cErrAccessDenied;
-  if (state_->SharingConflict(loc.key, cDeleteRight, cShareAll)) return cErrSharingViolation;
+  if (state_->SharingConflict(loc.key, cDelete, cShareAll)) return cErrSharingViolation;
   std::error_code ec;
   if (!fs::remove(loc.host, ec)) return cErrAccessDenied;
   return cErrSuccess;
@@ -85,11 +62,7 @@ std::uint32_t TSimPlatform::SetFileAttributesW(const ustring& path, std::uint32_
   if (auto fault = state_->Enter("SetFileAttributesW", err ? path : loc.full, u"", attributes)) return *fault;
   if (err) return err;
   if (!loc.exists) return loc.parentIsDir ? cErrFileNotFound : cErrPathNotFound;
-  if (!loc.isDir) {
-    std::error_code ec;
-    fs::permissions(loc.host, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    (attributes & cFileAttributeReadonly) ? fs::perm_options::remove : fs::perm_options::add, ec);
-  }
+  if (!loc.isDir) sim::SetHostReadOnly(loc.host, (attributes & cFileAttributeReadonly) != 0);
   return cErrSuccess;
 }
 
@@ -145,7 +118,7 @@ std::uint32_t TSimPlatform::RegDeleteKeyW(THKey parent, const ustring& subKey) {
   sim::TRegNode* above = state_->Walk(base, ParentKeyPath(path), false);
   sim::TRegNode* node = state_->Walk(base, path, false);
   if (above == nullptr || node == nullptr) return cErrFileNotFound;
-  if (node->deny == cSimDenyAll || (node->deny & cDeleteRight) != 0) return cErrAccessDenied;
+  if (node->deny == cSimDenyAll || (node->deny & cDelete) != 0) return cErrAccessDenied;
   if (!node->children.empty()) return cErrAccessDenied;
   auto it = above->children.find(sim::UpperName(LastKeyName(path)));
   it->second->deleted = true;
@@ -176,13 +149,6 @@ std::uint32_t TSimPlatform::RegQueryInfoKeyW(THKey key, std::uint32_t& subKeys, 
   subKeys = static_cast<std::uint32_t>(node->children.size());
   values = static_cast<std::uint32_t>(node->values.size());
   return cErrSuccess;
-}
-
-std::vector<std::string> TSimPlatform::RegistryDump(THKey root) {
-  std::lock_guard<std::mutex> guard(state_->lock);
-  std::vector<std::string> out;
-  if (const sim::TRegNode* node = state_->RootNode(root)) DumpNode(*node, out);
-  return out;
 }
 
 // --- processes ---

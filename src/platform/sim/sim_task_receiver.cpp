@@ -39,6 +39,7 @@ class TSimTaskReceiver : public ITaskReceiver {
 
 std::unique_ptr<ITaskReceiver> TSimUi::CreateTaskReceiver() {
   ++taskReceivers;
+  if (receiverWindowFails) return std::make_unique<TSimTaskReceiver>(platform_, 0);
   const THwnd handle = nextHandle_;
   nextHandle_ += 0x10;
   return std::make_unique<TSimTaskReceiver>(platform_, handle);

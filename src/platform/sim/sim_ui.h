@@ -165,6 +165,7 @@ class TSimUi : public IUi {
   std::deque<int> messageBoxAnswers;      // next answers; when empty the default button is taken
   TChooserScript chooserScript;           // the answer of every folder chooser
   bool otherSetupWindow = false;          // another setup's wizard window can be found
+  bool receiverWindowFails = false;       // task receivers get no window (handle 0)
 
   // Task receivers made so far; windows a user could see never come from them.
   int taskReceivers = 0;

@@ -9,10 +9,6 @@
 
 #include "platform/win32/win32_internal.h"
 
-namespace {
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-}  // namespace
-
 TWin32Control::TWin32Control(TWin32Form& form, TCtlId id, HWND hwnd)
     : form_(form), id_(id), hwnd_(hwnd), kind_(KindOf(id)) {}
 

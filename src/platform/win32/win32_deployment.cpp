@@ -24,7 +24,6 @@ template <class T>
 TDeployObj Obj(T* object) {
   return reinterpret_cast<TDeployObj>(object);
 }
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 class TWin32Deployment : public IDeployment {
  public:

@@ -14,7 +14,6 @@ namespace {
 
 constexpr wchar_t cFormClass[] = L"CorvalinSetupForm";
 
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 void RegisterFormClass() {
   static bool done = false;

@@ -15,8 +15,6 @@
 
 namespace {
 
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HKEY K(THKey key) { return reinterpret_cast<HKEY>(key); }
 
 using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 using GetVersionSizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
@@ -382,20 +380,3 @@ class TWin32Platform : public IPlatform {
 }  // namespace
 
 IPlatform* CreateWin32Platform() { return new TWin32Platform(); }
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t path[MAX_PATH + 1];
-  const UINT n = ::GetSystemDirectoryW(path, MAX_PATH);
-  if (n == 0 || n + 1 + wcslen(name) >= MAX_PATH) return nullptr;
-  std::wstring full(path, n);
-  if (full.back() != L'\\') full += L'\\';
-  full += name;
-  return ::LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-void RestrictDllSearchToSystem() {
-  // Keep a planted DLL in the download folder from being loaded by us or by
-  // any library we load later.
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  ::SetDllDirectoryW(L"");
-}

@@ -12,8 +12,6 @@
 
 namespace {
 
-const wchar_t* W(const ustring& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HKEY K(THKey key) { return reinterpret_cast<HKEY>(key); }
 
 std::uint32_t LastError(BOOL ok) { return ok ? ERROR_SUCCESS : ::GetLastError(); }
 

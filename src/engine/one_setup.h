@@ -1,5 +1,5 @@
-// One setup at a time: the machine-wide named mutex, held for the process's
-// life. Whoever comes second leaves the system alone.
+// One setup or uninstallation at a time: the machine-wide named mutex, held
+// for the process's life. Whoever comes second leaves the system alone.
 #pragma once
 #include "platform/platform.h"
 
@@ -11,8 +11,9 @@ class TOneSetup {
   TOneSetup(const TOneSetup&) = delete;
   TOneSetup& operator=(const TOneSetup&) = delete;
 
-  // True when no other setup held the mutex. A mutex that cannot be made at
-  // all counts as acquired: a missing guard must not stop every installation.
+  // True when no other setup held the mutex (not even one this account may
+  // not open). A mutex that cannot be made for any other reason counts as
+  // acquired: a missing guard must not stop every installation.
   bool Acquired() const { return acquired_; }
 
  private:
