@@ -3,7 +3,8 @@
 # Corvalin-Setup.exe into a new folder, N times, against zlib and WriteFile
 # writing the same files from the same records, in one prefix (a copy of the
 # end-to-end template, prepared like a Windows 10 system). Prints the figures
-# with the machine's load average.
+# with the machine's load average. Takes about 5 s with 3 runs on a quiet
+# 2-core machine, on top of the prefix (the template is made once per build).
 #   install-bench.sh [build-dir] [runs]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
