@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test:
 # natively, with sanitizers, and the Windows build under Wine on a virtual
-# display (unit, contract and end-to-end suites), then the payload and
-# start-up benchmarks.
+# display (unit, contract and end-to-end suites), then the payload, start-up
+# and installation benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -44,4 +44,5 @@ if [ -x build/native/bench/payload_bench ]; then
   build/native/bench/payload_bench
 fi
 echo "== start-up benchmark ==" && scripts/startup-bench.sh build/win64 5
+echo "== installation benchmark ==" && scripts/install-bench.sh build/win64 3
 echo "all tests passed"

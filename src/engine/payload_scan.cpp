@@ -26,17 +26,19 @@ struct TScanWork {
   std::atomic<bool> failed{false};
 };
 
-// Takes records until none is left or one has failed. The buffer is this
-// thread's own and is reused, so it grows only to the first (largest) record
-// the thread takes.
+// Takes records until none is left or one has failed. The scan needs only
+// each record's verdict, not the file: the thread inflates into a small
+// window of its own, reused for every piece of every record, and checks
+// each piece while it is still in the core's cache. So the threads neither
+// stream whole files through memory nor fault in fresh pages for them.
 void ScanRecords(TScanWork& work) noexcept {
   try {
-    TMemStream buffer;
+    TMemStream window;
     while (!work.failed.load(std::memory_order_relaxed)) {
       const std::size_t at = work.next.fetch_add(1, std::memory_order_relaxed);
       if (at >= work.records.size()) return;
       const TPayRecord& r = work.records[at];
-      if (!UnpackPayloadFrom(r.body, r.size, r.head, buffer, &work.failed)) {
+      if (!CheckPayloadBody(r.body, r.size, r.head, window, &work.failed)) {
         work.failed.store(true, std::memory_order_relaxed);
         return;
       }

@@ -16,9 +16,9 @@ unsigned ScanThreadCount();
 // never more threads than flagged records. Every flagged record is opened
 // exactly once, on the calling thread, before any inflation; the records
 // without the install flag are never opened. The records are handed out
-// largest first; once one fails the others give up. Each thread keeps one
-// working buffer, so the heap it needs stays below
-// ScanMemoryBound(threads, records). Never throws.
+// largest first; once one fails the others give up. Each thread inflates
+// through one small window of its own (CheckPayloadBody), so the heap the
+// scan needs stays far below ScanMemoryBound(threads, records). Never throws.
 std::int64_t CheckPayloadOnThreads(unsigned threads);
 
 // Starts the scan on a thread of its own at once, so that it runs while the

@@ -68,29 +68,76 @@ std::size_t FirstRoom(std::size_t realBytes, std::uint32_t orgSiz) {
 // another record has failed, large enough to cost nothing measurable.
 constexpr uInt cAbandonSlice = 1u << 20;
 
+// The window a check inflates into, piece by piece: well inside a core's
+// second-level cache, together with zlib's own 32 KiB window and state.
+constexpr std::size_t cCheckWindow = 256u << 10;
+
+// Where the inflated bytes of a record go. The inflation loop asks for room
+// when the last piece is full (MoreRoom(stream, produced): next_out and
+// avail_out, at most the bytes still to come) and hands over each piece
+// right after it came out (Took).
+
+// The whole file in one buffer, grown as the output really comes.
+class TWholeFile {
+ public:
+  TWholeFile(TMemStream& out, std::size_t realBytes, std::uint32_t orgSiz) : out_(out), orgSiz_(orgSiz) {
+    room_ = FirstRoom(realBytes, orgSiz);
+  }
+  void Begin(z_stream& s) {
+    s.next_out = out_.SetSize(room_);
+    s.avail_out = static_cast<uInt>(room_);
+  }
+  void MoreRoom(z_stream& s, std::size_t produced) {
+    room_ = static_cast<std::size_t>(std::min<std::uint64_t>(orgSiz_, std::uint64_t{room_} * 2));
+    s.next_out = out_.SetSize(room_) + produced;
+    s.avail_out = static_cast<uInt>(room_ - produced);
+  }
+  void Took(const std::uint8_t*, uInt) {}
+
+ private:
+  TMemStream& out_;
+  std::uint32_t orgSiz_;
+  std::size_t room_;
+};
+
+// Only the CRC-32 of the file: each piece is folded in while it is still in
+// the core's cache, and the same small window takes the next piece.
+class TCrcOnly {
+ public:
+  TCrcOnly(TMemStream& window, std::uint32_t orgSiz) : window_(window), orgSiz_(orgSiz) { CRC32Init(crc_); }
+  void Begin(z_stream& s) { MoreRoom(s, 0); }
+  void MoreRoom(z_stream& s, std::size_t produced) {
+    const std::size_t room = std::min<std::size_t>(cCheckWindow, orgSiz_ - produced);
+    s.next_out = window_.SetSize(std::min<std::size_t>(cCheckWindow, orgSiz_));
+    s.avail_out = static_cast<uInt>(room);
+  }
+  void Took(const std::uint8_t* piece, uInt bytes) { CRC32Update(piece, static_cast<std::int32_t>(bytes), crc_); }
+  std::uint32_t Crc() const { return ~crc_; }
+
+ private:
+  TMemStream& window_;
+  std::uint32_t orgSiz_;
+  std::uint32_t crc_;
+};
+
 // Feeds body[0, min(size, cmpSiz)) and then zeros up to cmpSiz bytes in all,
-// and takes out orgSiz bytes into out (sized to them at the end); true when
-// all of them came out. Gives up (false) as soon as *abandon is set.
-bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cmpSiz, TMemStream& out,
-                    std::uint32_t orgSiz, const std::atomic<bool>* abandon) {
+// and takes out orgSiz bytes into the sink; true when all of them came out.
+// Gives up (false) as soon as *abandon is set.
+template <typename TSink>
+bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cmpSiz, std::uint32_t orgSiz,
+                    TSink& sink, const std::atomic<bool>* abandon) {
   if (orgSiz == 0) return true;
   TRawInflater inflater;
   if (!inflater.Ok()) return false;
   z_stream& s = inflater.Stream();
   const std::size_t real = std::min<std::size_t>(size, cmpSiz);
   std::uint64_t zerosLeft = cmpSiz - real;
-  std::size_t room = FirstRoom(real, orgSiz);
   s.next_in = body;
   s.avail_in = static_cast<uInt>(real);
-  s.next_out = out.SetSize(room);
-  s.avail_out = static_cast<uInt>(room);
+  sink.Begin(s);
   std::size_t produced = 0;
   while (produced < orgSiz) {
-    if (s.avail_out == 0) {
-      room = static_cast<std::size_t>(std::min<std::uint64_t>(orgSiz, std::uint64_t{room} * 2));
-      s.next_out = out.SetSize(room) + produced;
-      s.avail_out = static_cast<uInt>(room - produced);
-    }
+    if (s.avail_out == 0) sink.MoreRoom(s, produced);
     if (s.avail_in == 0) {
       if (zerosLeft == 0) break;
       const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(zerosLeft, sizeof kZeroTail));
@@ -104,6 +151,7 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
     s.avail_out = slice;
     const int rc = inflate(&s, Z_NO_FLUSH);
     const uInt made = slice - s.avail_out;
+    sink.Took(s.next_out - made, made);
     produced += made;
     s.avail_out = room - made;
     if (rc == Z_STREAM_END) break;
@@ -117,7 +165,8 @@ bool InflateExactly(const std::uint8_t* body, std::size_t size, std::uint32_t cm
 bool InflateAndCheck(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& out,
                      const std::atomic<bool>* abandon = nullptr) {
   out.Clear();
-  if (!InflateExactly(body, size, head.phCmpSiz, out, head.phOrgSiz, abandon)) return false;
+  TWholeFile whole(out, std::min<std::size_t>(size, head.phCmpSiz), head.phOrgSiz);
+  if (!InflateExactly(body, size, head.phCmpSiz, head.phOrgSiz, whole, abandon)) return false;
   out.SetSize(head.phOrgSiz);
   const std::uint8_t* dst = out.Data();
   // One running value over the whole file; fed in pieces that fit the
@@ -157,6 +206,18 @@ bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHea
   }
   buffer.SetPosition(0);
   return ok;
+}
+
+bool CheckPayloadBody(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& window,
+                      const std::atomic<bool>* abandon) {
+  try {
+    if (!Reachable(head)) return false;
+    window.Clear();
+    TCrcOnly crc(window, head.phOrgSiz);
+    return InflateExactly(body, size, head.phCmpSiz, head.phOrgSiz, crc, abandon) && crc.Crc() == head.phCrcVal;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 bool PayHeadReachable(const TPayHead& head) { return Reachable(head); }

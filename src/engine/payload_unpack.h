@@ -24,6 +24,13 @@ bool UnpackPayload(TMemStream& buffer, const TPayHead& head);
 bool UnpackPayloadFrom(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& buffer,
                        const std::atomic<bool>* abandon = nullptr);
 
+// The result UnpackPayloadFrom gives for the same record, without keeping
+// the file: it is inflated piece by piece into `window` (reused, it grows to
+// at most 256 KiB) and each piece is folded into the CRC-32 while it is
+// still in the cache. For a check that needs only the verdict. Never throws.
+bool CheckPayloadBody(const std::uint8_t* body, std::size_t size, const TPayHead& head, TMemStream& window,
+                      const std::atomic<bool>* abandon = nullptr);
+
 // False for a header whose phOrgSiz no deflate stream of phCmpSiz bytes can
 // reach: such a record never unpacks, so it can be refused before inflating.
 bool PayHeadReachable(const TPayHead& head);

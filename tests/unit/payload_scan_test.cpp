@@ -4,6 +4,7 @@
 // once and never a read-me record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -209,6 +210,39 @@ TEST(PayloadUnpack, AbandonedInflationGivesFalse) {
   abandon = true;
   EXPECT_FALSE(UnpackPayloadFrom(record.data() + cPayHeadSize, record.size() - cPayHeadSize, head, buffer, &abandon));
   EXPECT_EQ(buffer.Position(), 0u);
+}
+
+// The scan's check folds the file in piece by piece through a small window:
+// files ending just before, at and after a piece boundary, and a header that
+// covers only a prefix ending on a boundary, give the verdict of the whole
+// unpack; a wrong CRC still fails, and the window stays small.
+TEST(PayloadUnpack, PiecewiseCheckGivesTheWholeUnpacksVerdict) {
+  constexpr std::size_t cPiece = 256u << 10;
+  const TByteVec data = SampleBytes(3 * cPiece + 7, 9);
+  TMemStream window;
+  for (const std::size_t size : {cPiece - 1, cPiece, cPiece + 1, 2 * cPiece, data.size()}) {
+    SCOPED_TRACE(testing::Message() << size << " bytes");
+    const TByteVec file(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size));
+    const TByteVec record = MakeRecord(file, 6);
+    const TPayHead head = DecodePayHead(record.data());
+    const std::uint8_t* body = record.data() + cPayHeadSize;
+    const std::size_t bodySize = record.size() - cPayHeadSize;
+    EXPECT_TRUE(CheckPayloadBody(body, bodySize, head, window));
+    TPayHead wrong = head;
+    wrong.phCrcVal ^= 1u;
+    EXPECT_FALSE(CheckPayloadBody(body, bodySize, wrong, window));
+    // Only the first piece, with the CRC of exactly those bytes.
+    const TByteVec prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(size, cPiece)));
+    const TPayHead first{ZlibCrc(prefix), head.phCmpSiz, static_cast<std::uint32_t>(prefix.size())};
+    TMemStream whole;
+    EXPECT_TRUE(UnpackPayloadFrom(body, bodySize, first, whole));
+    EXPECT_TRUE(CheckPayloadBody(body, bodySize, first, window));
+  }
+  EXPECT_LE(window.Capacity(), 2 * cPiece);
+  std::atomic<bool> abandon{true};
+  const TByteVec record = MakeRecord(data, 6);
+  EXPECT_FALSE(CheckPayloadBody(record.data() + cPayHeadSize, record.size() - cPayHeadSize,
+                                DecodePayHead(record.data()), window, &abandon));
 }
 
 // Never more threads than records, at least one; the memory bound counts

@@ -159,11 +159,13 @@ const TRecordCase kRecordCases[] = {
 
 }  // namespace
 
-// Every case of the table gives the same result through the buffer interface
-// and through the record read in place, and the buffer stands at position 0.
+// Every case of the table gives the same result through the buffer interface,
+// through the record read in place and through the scan's check (one window
+// reused for all cases), and the buffer stands at position 0.
 TEST_F(PayloadStore, RecordCasesUnpackAsSpecified) {
   const TByteVec data = SampleBytes(5000, 1);
   const TByteVec stream = RawDeflate(data);
+  TMemStream window;
   for (const TRecordCase& c : kRecordCases) {
     SCOPED_TRACE(c.name);
     TByteVec expected;
@@ -177,6 +179,9 @@ TEST_F(PayloadStore, RecordCasesUnpackAsSpecified) {
     TMemStream inPlace;
     EXPECT_EQ(ReadPayloadEntry(cPayLicenseFirst, inPlace), c.ok);
     EXPECT_EQ(inPlace.Position(), 0u);
+    EXPECT_EQ(CheckPayloadBody(record.data() + cPayHeadSize, record.size() - cPayHeadSize, DecodePayHead(record.data()),
+                               window),
+              c.ok);
     if (c.ok) {
       EXPECT_EQ(Content(viaBuffer), expected);
       EXPECT_EQ(Content(inPlace), expected);
@@ -245,8 +250,15 @@ TEST_F(PayloadStore, ClaimBeyondTheRecordsBytesIsNotReservedUpFront) {
   ASSERT_TRUE(ReadPayloadEntry(cPayLicenseFirst, buffer));
   EXPECT_EQ(Content(buffer), zeros);
 
+  TMemStream window;
+  EXPECT_TRUE(CheckPayloadBody(fromPadding.data() + cPayHeadSize, fromPadding.size() - cPayHeadSize,
+                               DecodePayHead(fromPadding.data()), window));
+
   const TByteVec claim = JoinRecord(TPayHead{0, 0xFFFFFF00u, 0xFFFFFF00u}, storedBlockHeader);
   EXPECT_FALSE(UnpackViaBuffer(claim, buffer));
+  EXPECT_FALSE(CheckPayloadBody(claim.data() + cPayHeadSize, claim.size() - cPayHeadSize, DecodePayHead(claim.data()),
+                                window));
+  EXPECT_LE(window.Capacity(), 1u << 20);
   PutRecord(cPayLicenseFirst, claim);
   TMemStream fresh;
   EXPECT_FALSE(ReadPayloadEntry(cPayLicenseFirst, fresh));
@@ -270,6 +282,10 @@ TEST_F(PayloadStore, EverySingleBitFlipIsCaughtOrHarmless) {
     }
     TMemStream viaBuffer;
     ASSERT_EQ(UnpackViaBuffer(record, viaBuffer), inPlace) << "bit " << bit;
+    ASSERT_EQ(CheckPayloadBody(record.data() + cPayHeadSize, record.size() - cPayHeadSize, DecodePayHead(record.data()),
+                               viaBuffer),
+              inPlace)
+        << "bit " << bit;
     if (bit < 32) {
       ASSERT_FALSE(inPlace) << "a flip in phCrcVal went unnoticed, bit " << bit;
     }
