@@ -10,7 +10,6 @@
 #include <exception>
 #include <future>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #include "catalogue/payload_files.h"
@@ -110,8 +109,10 @@ std::int64_t CheckPayloadOnThreads(unsigned threads) {
     for (unsigned t = 1; t < count; ++t) {
       try {
         helpers.emplace_back(ScanRecords, std::ref(work));
-      } catch (const std::system_error&) {
-        break;  // fewer threads: the ones running take the rest
+      } catch (...) {
+        // No thread (or no memory for one): fewer threads, the ones running
+        // take the rest. Letting it escape would destroy joinable threads.
+        break;
       }
     }
     ScanRecords(work);
