@@ -13,24 +13,8 @@ runs=${2:-5}
 for f in Corvalin-Setup.exe bench/install_bench.exe; do
   [ -f "$build/$f" ] || { echo "install-bench: $build/$f is not built" >&2; exit 1; }
 done
-. "$here/virtual-display.sh"
-start_virtual_display
-
-template=$build/e2e-prefix-full
-(
-  flock 9
-  if [ ! -f "$template/.prepared" ]; then
-    rm -rf "$template"
-    "$here/prepare-prefix.sh" "$template"
-    touch "$template/.prepared"
-  fi
-) 9>"$build/e2e-prefix-full.lock"
-
-prefix=$(mktemp -d /tmp/corvalin-install.XXXXXX)
-cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; rm -rf "$prefix"; stop_virtual_display; }
-trap cleanup EXIT
-cp -a "$template/." "$prefix/"
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+. "$here/bench-prefix.sh"
+bench_prefix "$build" install
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$build/bench/install_bench.exe" "$(winpath "$build/Corvalin-Setup.exe")" \

@@ -12,24 +12,8 @@ starts=${2:-7}
 for f in Corvalin-Setup.exe bench/bare_window.exe bench/startup_bench.exe; do
   [ -f "$build/$f" ] || { echo "startup-bench: $build/$f is not built" >&2; exit 1; }
 done
-. "$here/virtual-display.sh"
-start_virtual_display
-
-template=$build/e2e-prefix-full
-(
-  flock 9
-  if [ ! -f "$template/.prepared" ]; then
-    rm -rf "$template"
-    "$here/prepare-prefix.sh" "$template"
-    touch "$template/.prepared"
-  fi
-) 9>"$build/e2e-prefix-full.lock"
-
-prefix=$(mktemp -d /tmp/corvalin-startup.XXXXXX)
-cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; rm -rf "$prefix"; stop_virtual_display; }
-trap cleanup EXIT
-cp -a "$template/." "$prefix/"
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+. "$here/bench-prefix.sh"
+bench_prefix "$build" startup
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$build/bench/startup_bench.exe" "$(winpath "$build/Corvalin-Setup.exe")" \
