@@ -1,4 +1,5 @@
-// The wizard window laid out at 96, 120 and 144 DPI in English and German:
+// The wizard window laid out at 96, 120 and 144 DPI in English and German, at
+// its design size and at the smallest size that does not scroll yet:
 // every caption measured with GetTextExtentPoint32 (wrapped texts with
 // DrawText) in the control's own font fits its control, and no control
 // overlaps another or leaves its parent. The window is the real one of the
@@ -23,7 +24,28 @@
 
 namespace {
 
-class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
+// Visible scroll bars of the window (its direct children of the bar class).
+int VisibleScrollBars(HWND form) {
+  int count = 0;
+  for (HWND c = ::GetWindow(form, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[64] = {};
+    ::GetClassNameW(c, cls, 64);
+    if (std::wstring(cls) == L"CorvalinSetupScrollBar" && ::IsWindowVisible(c)) ++count;
+  }
+  return count;
+}
+
+// Gives the window a client area of `w` x `h` pixels.
+void ResizeClient(HWND form, int w, int h) {
+  RECT r{0, 0, w, h};
+  ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongW(form, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongW(form, GWL_EXSTYLE)));
+  ::SetWindowPos(form, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+enum TLayoutSize { lsDesign, lsSmallest };
+
+class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int, int>> {
  protected:
   void SetUp() override {
     dpi_ = std::get<0>(GetParam());
@@ -31,6 +53,8 @@ class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
     view_ = CreateWin32SetupForm(static_cast<unsigned>(dpi_));
     form_ = static_cast<TWin32Form*>(view_.get());
     form_->SizeToDesign();
+    if (std::get<2>(GetParam()) == lsSmallest)
+      ResizeClient(form_->hwnd(), Scale(cContentMinWidth), Scale(cContentMinHeight));
     wizard_ = std::make_unique<TfmSetup>(*view_);
     wizard_->FormCreate();
     IControl& box = view_->Control(idCbWcLang);
@@ -146,6 +170,8 @@ class LayoutAtDpi : public testing::TestWithParam<std::tuple<int, int>> {
 // Every caption fits and every control has its own place.
 TEST_P(LayoutAtDpi, CaptionsFitAndNothingOverlaps) {
   ASSERT_EQ(form_->Dpi(), static_cast<UINT>(dpi_));
+  // Down to the smallest content the pages themselves fit: nothing scrolls.
+  ASSERT_EQ(VisibleScrollBars(form_->hwnd()), 0);
   ASSERT_EQ(view_->Control(idBtFrCanc).Caption(), cTxCancel[lang_]);
   for (int i = 0; i < cLayoutCount; ++i) {
     const TCtlId id = cLayout[i].id;
@@ -170,44 +196,29 @@ TEST_P(LayoutAtDpi, CaptionsFitAndNothingOverlaps) {
   CheckPlacement(form_->hwnd());
   std::string all;
   for (const std::string& p : problems_) all += "\n  " + p;
-  EXPECT_TRUE(problems_.empty()) << "at " << dpi_ << " DPI, language " << int(lang_) << ":" << all;
+  RECT client;
+  ::GetClientRect(form_->hwnd(), &client);
+  EXPECT_TRUE(problems_.empty()) << "at " << dpi_ << " DPI, " << client.right << " x " << client.bottom
+                                 << ", language " << int(lang_) << ":" << all;
 }
 
 INSTANTIATE_TEST_SUITE_P(DpiAndLanguage, LayoutAtDpi,
-                         testing::Combine(testing::Values(96, 120, 144), testing::Values(0, 1)),
-                         [](const testing::TestParamInfo<std::tuple<int, int>>& info) {
+                         testing::Combine(testing::Values(96, 120, 144), testing::Values(0, 1),
+                                          testing::Values(lsDesign, lsSmallest)),
+                         [](const testing::TestParamInfo<std::tuple<int, int, int>>& info) {
                            return "dpi" + std::to_string(std::get<0>(info.param)) +
-                                  (std::get<1>(info.param) == 0 ? "_english" : "_german");
+                                  (std::get<1>(info.param) == 0 ? "_english" : "_german") +
+                                  (std::get<2>(info.param) == lsDesign ? "" : "_smallest");
                          });
 
-}  // namespace
-
-namespace {
-
-// Visible scroll bars of the window (its direct children of the bar class).
-int VisibleScrollBars(HWND form) {
-  int count = 0;
-  for (HWND c = ::GetWindow(form, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
-    wchar_t cls[64] = {};
-    ::GetClassNameW(c, cls, 64);
-    if (std::wstring(cls) == L"CorvalinSetupScrollBar" && ::IsWindowVisible(c)) ++count;
-  }
-  return count;
-}
-
-// A window made smaller than the pages need scrolls its content instead of
-// squeezing it; at the design size and above there is nothing to scroll, and
-// a larger window gives the memos the room.
+// Between the design size and the smallest content the pages shrink with the
+// window; one pixel less in either direction and the content keeps the
+// smallest size and scrolls instead; a larger window gives the memos the room.
 TEST(LayoutScroll, SmallWindowScrollsLargeWindowGrows) {
   auto view = CreateWin32SetupForm(96);
   auto* form = static_cast<TWin32Form*>(view.get());
   ::ShowWindow(form->hwnd(), SW_SHOWNA);
-  auto resize = [&](int w, int h) {
-    RECT r{0, 0, w, h};
-    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongW(form->hwnd(), GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongW(form->hwnd(), GWL_EXSTYLE)));
-    ::SetWindowPos(form->hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
-  };
+  auto resize = [&](int w, int h) { ResizeClient(form->hwnd(), w, h); };
   auto size = [&](TCtlId id) {
     RECT r;
     ::GetWindowRect(form->OuterWindow(id), &r);
@@ -216,11 +227,19 @@ TEST(LayoutScroll, SmallWindowScrollsLargeWindowGrows) {
   form->SizeToDesign();
   EXPECT_EQ(VisibleScrollBars(form->hwnd()), 0);
   const SIZE memo = size(idMmLicens);
-  resize(500, 300);
-  EXPECT_EQ(VisibleScrollBars(form->hwnd()), 2);
-  EXPECT_EQ(size(idScrlSetu).cx, cContentMinWidth);
-  EXPECT_EQ(size(idScrlSetu).cy, cContentMinHeight);
-  EXPECT_EQ(size(idMmLicens).cx, memo.cx);
+  resize(560, 360);
+  EXPECT_EQ(VisibleScrollBars(form->hwnd()), 0);
+  EXPECT_EQ(size(idScrlSetu).cx, 560);
+  EXPECT_EQ(size(idScrlSetu).cy, 360);
+  EXPECT_EQ(size(idMmLicens).cx, memo.cx - 64);
+  EXPECT_EQ(size(idMmLicens).cy, memo.cy - 40);
+  for (const SIZE smaller : {SIZE{559, 360}, SIZE{560, 359}, SIZE{500, 300}}) {
+    resize(smaller.cx, smaller.cy);
+    EXPECT_EQ(VisibleScrollBars(form->hwnd()), 2) << smaller.cx << " x " << smaller.cy;
+    EXPECT_EQ(size(idScrlSetu).cx, 560) << smaller.cx << " x " << smaller.cy;
+    EXPECT_EQ(size(idScrlSetu).cy, 360) << smaller.cx << " x " << smaller.cy;
+    EXPECT_EQ(size(idMmLicens).cx, memo.cx - 64) << smaller.cx << " x " << smaller.cy;
+  }
   resize(800, 500);
   EXPECT_EQ(VisibleScrollBars(form->hwnd()), 0);
   EXPECT_EQ(size(idMmLicens).cx, memo.cx + 176);

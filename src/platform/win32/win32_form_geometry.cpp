@@ -73,7 +73,7 @@ void TWin32Form::Layout() {
     SetScrollBar(hBar_, contentW, viewW, scrollX_);
   }
 
-  // Each rectangle follows its parent's growth beyond the design size.
+  // Each rectangle follows its parent's change from the design size.
   std::map<int, SIZE> actual;
   std::map<int, SIZE> design;
   std::map<int, POINT> origin;  // unscaled position of each control in the scroll box
@@ -93,6 +93,12 @@ void TWin32Form::Layout() {
       const int dx = pa.cx - pd.cx, dy = pa.cy - pd.cy;
       if (entry.anchors & anMoveX) x += dx;
       if (entry.anchors & anGrowW) w += dx;
+      if ((entry.anchors & anShareW) && pd.cx > 0) {
+        // Each column keeps its part of the row: edges move in proportion.
+        const int left = x + ::MulDiv(dx, x, pd.cx), right = x + w + ::MulDiv(dx, x + w, pd.cx);
+        x = left;
+        w = right - left;
+      }
       if (entry.anchors & anMoveY) y += dy;
       if (entry.anchors & anGrowH) h += dy;
     }

@@ -1,7 +1,9 @@
 // Geometry of the wizard window in 96-DPI units: the scroll box with header,
 // page area and button bar, the five page frames and their controls. Each
 // rectangle is relative to its parent; anchors say how it follows its parent
-// when the window is larger than the design size. Scaled by the window's DPI.
+// when the window is larger or smaller than the design size (down to the
+// smallest content, below which the scroll box scrolls). Scaled by the
+// window's DPI.
 #pragma once
 #include "platform/control_ids.h"
 
@@ -28,6 +30,7 @@ enum TAnchor : unsigned {
   anGrowH = 2,  // grows taller with its parent
   anMoveX = 4,  // keeps its distance to the parent's right edge
   anMoveY = 8,  // keeps its distance to the parent's bottom edge
+  anShareW = 16,  // one of a row of columns: position and width take their share of the parent's change
 };
 
 struct TLayoutEntry {
@@ -45,11 +48,12 @@ extern const int cLayoutCount;
 const TLayoutEntry* LayoutOf(TCtlId id);
 
 // Client area of a new window, and the smallest content the scroll box shows
-// without scrolling: the pages' texts need the design size.
+// without scrolling: every page is laid out to fit it, so a smaller window
+// scrolls instead of squeezing the pages further.
 constexpr int cClientWidth = 624;
 constexpr int cClientHeight = 400;
-constexpr int cContentMinWidth = 624;
-constexpr int cContentMinHeight = 400;
+constexpr int cContentMinWidth = 560;
+constexpr int cContentMinHeight = 360;
 // Width of the scroll bars the window draws itself (memos and scroll box).
 constexpr int cScrollBarWidth = 12;
 // The box and the gap in front of a check box's caption.
