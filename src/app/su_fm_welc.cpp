@@ -1,11 +1,10 @@
 #include "app/su_fm_welc.h"
 
-#include <vector>
-
 #include "app/su_pay_text.h"
 #include "catalogue/joined_texts.h"
 #include "catalogue/payload_files.h"
 #include "catalogue/texts.h"
+#include "common/utils.h"
 
 TFramWelc::TFramWelc(IFormView& form)
     : frame(form.Control(idFramWelc)),
@@ -48,16 +47,7 @@ void TFramWelc::SetLanguage(TSuLang lang, std::uint8_t stStaCod) {
     if (stStaCod == 0) LoadPayloadText(mmWcNote, cPayReadMeFirst + lang);
     else mmWcNote.ClearLines();
     if (mmWcNote.LineCount() == 0) {
-      const ustring note = StartupNote(stStaCod, lang);
-      std::vector<ustring> lines;
-      std::size_t start = 0;
-      for (;;) {
-        const std::size_t end = note.find(u"\r\n", start);
-        lines.push_back(note.substr(start, end == ustring::npos ? ustring::npos : end - start));
-        if (end == ustring::npos) break;
-        start = end + 2;
-      }
-      mmWcNote.SetLines(lines);
+      mmWcNote.SetLines(SplitCrLf(StartupNote(stStaCod, lang)));
     }
   }
   lbWcNext.SetCaption(cTxWcHint[lang]);

@@ -66,6 +66,17 @@ ustring TrimControls(const ustring& text) {
   return text.substr(first, last - first);
 }
 
+std::vector<ustring> SplitCrLf(const ustring& text) {
+  std::vector<ustring> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(u"\r\n", start);
+    lines.push_back(text.substr(start, end == ustring::npos ? ustring::npos : end - start));
+    if (end == ustring::npos) return lines;
+    start = end + 2;
+  }
+}
+
 ustring PathOfFile(const ustring& path) {
   return path.substr(0, static_cast<std::size_t>(LastCharOf(u"\\:", path)));
 }

@@ -2,6 +2,7 @@
 // 1-based; 0 means "not found". No helper raises or keeps state.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "common/types.h"
 
 // Appends "\" unless the text is empty or already ends with one.
@@ -19,6 +20,9 @@ const char16_t* FindChar(const char16_t* text, char16_t c);
 int LastCharOf(const ustring& set, const ustring& text);
 // Drops leading and trailing characters with codes <= 32.
 ustring TrimControls(const ustring& text);
+// The lines of a text broken at each CR LF pair (a lone CR or LF stays in its
+// line); an empty text and a text ending in CR LF give an empty last line.
+std::vector<ustring> SplitCrLf(const ustring& text);
 // Everything up to and including the last "\" or ":"; empty when neither.
 ustring PathOfFile(const ustring& path);
 // Whole text as a signed decimal number (optional sign, digits).

@@ -26,6 +26,22 @@ TEST(Utils, TrimControls) {
 }
 
 // PathOfFile keeps everything up to the last backslash or colon.
+TEST(Utils, SplitCrLf) {
+  const struct {
+    ustring text;
+    std::vector<ustring> lines;
+  } cases[] = {
+      {u"", {u""}},
+      {u"one", {u"one"}},
+      {u"one\r\ntwo", {u"one", u"two"}},
+      {u"one\r\n", {u"one", u""}},
+      {u"\r\n\r\n", {u"", u"", u""}},
+      {u"a\rb\nc", {u"a\rb\nc"}},     // lone breaks stay in the line
+      {u"a\n\r\nb", {u"a\n", u"b"}},  // LF CR LF: the pair ends the line
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCrLf(c.text), c.lines) << ToUtf8(c.text);
+}
+
 TEST(Utils, PathOfFile) {
   for (const TTextCase& c : {TTextCase{u"C:\\dir\\file.exe", u"C:\\dir\\"}, {u"C:file", u"C:"}, {u"file", u""},
                             {u"C:", u"C:"}, {u"\\\\server\\share\\x", u"\\\\server\\share\\"}})

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "common/utils.h"
 #include "platform/win32/win32_internal.h"
 
 TWin32Control::TWin32Control(TWin32Form& form, TCtlId id, HWND hwnd)
@@ -14,14 +15,7 @@ TWin32Control::TWin32Control(TWin32Form& form, TCtlId id, HWND hwnd)
 
 void TWin32Control::SetCaption(const ustring& text) {
   if (kind_ == TCtlKind::Memo) {
-    lines_.clear();
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t end = text.find(u"\r\n", start);
-      lines_.push_back(text.substr(start, end == ustring::npos ? ustring::npos : end - start));
-      if (end == ustring::npos) break;
-      start = end + 2;
-    }
+    lines_ = SplitCrLf(text);
     SyncMemo(false);
     return;
   }
