@@ -15,17 +15,6 @@ bool EndsWith(const ustring& text, const ustring& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::vector<ustring> SplitLines(const ustring& text) {
-  std::vector<ustring> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(u"\r\n", start);
-    lines.push_back(text.substr(start, end == ustring::npos ? ustring::npos : end - start));
-    if (end == ustring::npos) return lines;
-    start = end + 2;
-  }
-}
-
 }  // namespace
 
 // Only the two read-mes stay out of the installation; every other file is installed.
@@ -106,7 +95,7 @@ TEST(HashExtsTest, AlgorithmListLinesMatchTheTable) {
   ASSERT_EQ(text.size(), 288u);
   ASSERT_EQ(text.substr(0, 4), u"\r\n\r\n");
   EXPECT_FALSE(EndsWith(text, u"\r\n"));
-  const std::vector<ustring> lines = SplitLines(text.substr(4));
+  const std::vector<ustring> lines = SplitCrLf(text.substr(4));
   const char16_t* alphabetical[] = {u".blk", u".bk3", u".md5", u".sfv", u".sh1", u".sh2", u".sh3", u".xxh"};
   ASSERT_EQ(lines.size(), std::size(alphabetical));
   for (std::size_t i = 0; i < lines.size(); ++i) {

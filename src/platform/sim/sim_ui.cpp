@@ -34,14 +34,7 @@ void TSimControl::SetCaption(const ustring& text) {
     return;
   }
   // A memo's text is its line list joined by line breaks.
-  lines_.clear();
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = text.find(u"\r\n", start);
-    lines_.push_back(text.substr(start, end == ustring::npos ? ustring::npos : end - start));
-    if (end == ustring::npos) break;
-    start = end + 2;
-  }
+  lines_ = SplitCrLf(text);
 }
 
 ustring TSimControl::Caption() const {
