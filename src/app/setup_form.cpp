@@ -230,9 +230,9 @@ void TfmSetup::StartTask(std::uint8_t taskId) {
     FramRevi1.mmReview.ClearLines();
   }
   CollectChoices();
-  // "Install" and the overwrite box stay locked until the task's end message;
+  // "Install", "Finish" and the overwrite box stay locked until the task's end message;
   // the other controls keep the states they had when the page was entered.
-  if (fmStatus.stActPag == cPgReview) btFrNext.SetEnabled(false);
+  if (fmStatus.stActPag == cPgReview || fmStatus.stActPag == cPgFinish) btFrNext.SetEnabled(false);
   FramRevi1.ckRvOvwt.SetEnabled(false);
   try {
     LaunchWorker(taskId);

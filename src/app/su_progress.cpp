@@ -108,6 +108,12 @@ void TTaskDisplay::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
     // failure or a result by its own code and open the pages after it.
     if (status_.stStaCod != (task == cTaskPrepare ? cStaPrepRuns : cStaInstRuns)) return;
     status_.stStaCod = status == 1 ? static_cast<std::uint8_t>(lparam & 0xFF) : cStaUnexpected;
+    // The preparation ends with one of its check results. Any other value did
+    // not come from it: a start-up code would lock the wizard on Welcome, a
+    // running task's code would keep the window from closing, a verdict would
+    // open Finish.
+    if (task == cTaskPrepare && (status_.stStaCod < cStaMenuPath || status_.stStaCod > cStaSettingsOk))
+      status_.stStaCod = cStaUnexpected;
     ++ended_;
     lastTask_ = static_cast<std::uint8_t>(task);
     lastResult_ = status_.stStaCod;

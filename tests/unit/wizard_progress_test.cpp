@@ -235,4 +235,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, StrayEndTest,
                                          TStrayEnd{false, false, 1, cStaSettingsOk},  // on Welcome, nothing runs
                                          TStrayEnd{false, true, 2, cStaInstallOk}));  // the other task runs
 
+// The preparation ends with one of its check results, 28 to 37, and they
+// stand. An end that carries any other value is an unexpected error: a
+// start-up code would hold the wizard on Welcome, 16 or 17 would keep the
+// window from closing, and 45 or 46 would open Finish and let "Finish" close
+// the window mid-installation.
+struct TPrepEnd {
+  std::uint8_t result;  // the low byte of the end message's lparam
+  std::uint8_t code;    // the status code it leaves
+};
+
+class PreparationEndTest : public WizardTest, public testing::WithParamInterface<TPrepEnd> {};
+
+TEST_P(PreparationEndTest, KeepsOwnResultsOnly) {
+  const TPrepEnd& c = GetParam();
+  Start();
+  GoToPrepare();
+  sim.HoldThreads();
+  Click(idBtFrNext);
+  Feed(1, 49, 1, c.result);
+  EXPECT_EQ(Code(), c.code);
+  if (c.code == cStaUnexpected) {
+    ASSERT_FALSE(Lines(idMmReview).empty());
+    EXPECT_EQ(Lines(idMmReview).back(), u"Unexpected error occured");
+  }
+  EXPECT_EQ(VisibleFrame(), idFramRevi);
+  EXPECT_EQ(Enabled(idBtFrNext), c.code == cStaSettingsOk);
+  // Nothing runs any more: Cancel closes at once, without a question.
+  Click(idBtFrCanc);
+  EXPECT_TRUE(Form().IsClosed());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, PreparationEndTest,
+    testing::Values(TPrepEnd{cStaMenuPath, cStaMenuPath}, TPrepEnd{cStaFreeSpace, cStaFreeSpace},
+                    TPrepEnd{cStaSettingsOk, cStaSettingsOk}, TPrepEnd{0, cStaUnexpected}, TPrepEnd{3, cStaUnexpected},
+                    TPrepEnd{cStaPrepRuns, cStaUnexpected}, TPrepEnd{cStaInstRuns, cStaUnexpected},
+                    TPrepEnd{cStaMenuPath - 1, cStaUnexpected}, TPrepEnd{cStaPreparing, cStaUnexpected},
+                    TPrepEnd{cStaInstallOk, cStaUnexpected}, TPrepEnd{cStaInstallFailed, cStaUnexpected},
+                    TPrepEnd{255, cStaUnexpected}));
+
 }  // namespace
