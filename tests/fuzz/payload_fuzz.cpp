@@ -28,8 +28,11 @@ namespace {
 // that, and a real setup file carries nothing near it (the largest product
 // file is about 7.5 MiB). Records that claim more are still offered to the
 // unpacking, which must refuse them without reading or writing out of bounds,
-// but they are not unpacked twice.
-constexpr std::uint32_t cLargeOrgSiz = 64u << 20;
+// but they are not unpacked twice. A claim the record can reach is cut down
+// to this size first: the zeros that stand in for a body shorter than
+// phCmpSiz inflate too, and gigabytes of them would only measure the time and
+// memory the fuzzer has, not the unpacking.
+constexpr std::uint32_t cLargeOrgSiz = 16u << 20;
 
 const TByteVec& StandIn() {
   static const TByteVec record = MakeRecord(SampleBytes(300, 7));
@@ -61,6 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       length = std::min<std::uint64_t>(length, cPayHeadSize + std::uint64_t{head.phCmpSiz});
     }
     records.emplace_back(data + pos, data + pos + length);
+    if (length >= cPayHeadSize) {
+      TPayHead head = DecodePayHead(records.back().data());
+      if (head.phOrgSiz > cLargeOrgSiz && PayHeadReachable(head)) {
+        head.phOrgSiz = cLargeOrgSiz;
+        EncodePayHead(head, records.back().data());
+      }
+    }
     pos += length;
   }
   while (records.size() < cPayFileCount) records.push_back(StandIn());
