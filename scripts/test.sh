@@ -36,6 +36,10 @@ scripts/fuzz.sh
 echo "== Windows tests under Wine =="
 ctest --preset win64
 
+# A short soak: every cycle must pass (the long one is run by hand).
+echo "== soak =="
+scripts/soak.sh 8 "$jobs"
+
 echo "== release checks: manifest, reproducible setup, signing =="
 scripts/check-release.sh
 

@@ -109,6 +109,21 @@ bool IsShown(HWND window, TCtlId id) {
 }
 void Click(HWND window, TCtlId id) { ::SendMessageW(FindControl(window, id), BM_CLICK, 0, 0); }
 
+bool PostClicksTogether(HWND window, const std::vector<TCtlId>& ids) {
+  // Posted one by one to a running thread, a click may be handled, and the
+  // work it starts finished, before the next one is even posted: on a busy
+  // machine the poster can lose the processor between two posts.
+  HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(window, nullptr));
+  if (thread == nullptr) return false;
+  const bool held = ::SuspendThread(thread) != static_cast<DWORD>(-1);
+  if (held) {
+    for (TCtlId id : ids) ::PostMessageW(FindControl(window, id), BM_CLICK, 0, 0);
+    ::ResumeThread(thread);
+  }
+  ::CloseHandle(thread);
+  return held;
+}
+
 void SelectComboItem(HWND window, TCtlId id, int index) {
   HWND combo = FindControl(window, id);
   ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);

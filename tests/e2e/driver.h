@@ -48,6 +48,11 @@ bool IsChecked(HWND window, TCtlId id);
 bool IsShown(HWND window, TCtlId id);
 // Clicks a button or check box as the user would (BM_CLICK).
 void Click(HWND window, TCtlId id);
+// Posts a click to each button in turn, all queued before the window's
+// thread handles the first (it is suspended meanwhile): the later clicks
+// reach the state the first one leaves, however the two processes are
+// scheduled. False when the thread could not be held.
+bool PostClicksTogether(HWND window, const std::vector<TCtlId>& ids);
 // Selects an entry of a combo box and notifies the owner like a user choice.
 void SelectComboItem(HWND window, TCtlId id, int index);
 

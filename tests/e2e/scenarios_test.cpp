@@ -241,10 +241,9 @@ TEST_F(Scenario, CancelDuringPreparationAsks) {
   s.SetChecked(idCkLcAgre, true);
   s.Click(idBtFrNext);
   s.WaitPage(idFramPrep);
-  // Both clicks are queued together, so Cancel arrives while the preparation
-  // task started by Next is still running.
-  ::PostMessageW(FindControl(s.window(), idBtFrNext), BM_CLICK, 0, 0);
-  ::PostMessageW(FindControl(s.window(), idBtFrCanc), BM_CLICK, 0, 0);
+  // Both clicks are queued before the wizard handles the first, so Cancel
+  // arrives while the preparation task started by Next is still running.
+  ASSERT_TRUE(PostClicksTogether(s.window(), {idBtFrNext, idBtFrCanc}));
   HWND box = WaitForMessageBox(s.process().pid(), 30s);
   if (box == nullptr) {
     // Tell a wizard that closed without asking (1602: Cancel came when no

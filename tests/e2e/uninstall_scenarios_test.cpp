@@ -5,13 +5,11 @@
 // links are gone. Each scenario runs in a fresh prefix (scripts/e2e-scenario.sh).
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <set>
 
 #include "e2e/system_probe.h"
+#include "e2e/system_snapshot.h"
 #include "e2e/wizard_session.h"
 
 namespace {
@@ -21,123 +19,9 @@ using namespace std::chrono_literals;
 
 const std::wstring kEntry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalin";
 
-// Every key and value below HKLM\<path> (64-bit view), one line each, sorted.
-void ExportKey(HKEY parent, const std::wstring& path, std::vector<std::wstring>& out) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
-    out.push_back(path + L" (unreadable)");
-    return;
-  }
-  out.push_back(path + L"\\");
-  std::vector<wchar_t> name(16384);
-  std::vector<BYTE> data(1 << 16);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size());
-    const LSTATUS st = ::RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &size);
-    if (st == ERROR_NO_MORE_ITEMS) break;
-    if (st == ERROR_MORE_DATA) {
-      data.resize(size);
-      --i;
-      continue;
-    }
-    if (st != ERROR_SUCCESS) break;
-    std::wstring line = path + L"|" + std::wstring(name.data(), nameLen) + L"|" + std::to_wstring(type) + L"|";
-    wchar_t hex[3];
-    for (DWORD b = 0; b < size; ++b) {
-      swprintf(hex, 3, L"%02x", data[b]);
-      line += hex;
-    }
-    out.push_back(line);
-  }
-  std::vector<std::wstring> children;
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = static_cast<DWORD>(name.size());
-    if (::RegEnumKeyExW(key, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name.data(), nameLen);
-  }
-  ::RegCloseKey(key);
-  for (const std::wstring& child : children) ExportKey(parent, path + L"\\" + child, out);
-}
-
-std::vector<std::wstring> ExportSoftware() {
-  std::vector<std::wstring> lines;
-  ExportKey(HKEY_LOCAL_MACHINE, L"SOFTWARE", lines);
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-std::vector<std::wstring> Difference(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
-  std::vector<std::wstring> out;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
-std::string Lines(const std::vector<std::wstring>& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.size() && i < 40; ++i) text += "\n  " + Narrow(lines[i]);
-  return text;
-}
-
-// Runs a stored command line as it stands (the program path may be unquoted).
-class TStoredCommand {
- public:
-  explicit TStoredCommand(const std::wstring& command) {
-    std::wstring line = command;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_) != FALSE;
-  }
-  ~TStoredCommand() {
-    if (!started_) return;
-    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(info_.hProcess, 1);
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
-  }
-  TStoredCommand(const TStoredCommand&) = delete;
-  TStoredCommand& operator=(const TStoredCommand&) = delete;
-  bool started() const { return started_; }
-  DWORD pid() const { return info_.dwProcessId; }
-  // The exit code, or 0xFFFFFFFF when the process did not end in time.
-  DWORD WaitForExit(std::chrono::milliseconds timeout) {
-    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return 0xFFFFFFFF;
-    DWORD code = 0;
-    ::GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-};
-
-// Processes whose program file is called name (the uninstaller and its copy).
-int CountProcesses(const wchar_t* name) {
-  HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snap == INVALID_HANDLE_VALUE) return -1;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = ::Process32FirstW(snap, &entry); more; more = ::Process32NextW(snap, &entry))
-    if (_wcsicmp(entry.szExeFile, name) == 0) ++count;
-  ::CloseHandle(snap);
-  return count;
-}
-
-// Until no uninstaller (original or copy) runs any more.
-bool WaitForUninstallers(std::chrono::milliseconds timeout) {
-  std::string seen;
-  return WaitUntil([] { return CountProcesses(L"Uninstall.exe") == 0; }, timeout,
-                   [] { return std::to_string(CountProcesses(L"Uninstall.exe")) + " uninstallers running"; }, seen);
-}
-
 std::wstring Stored(const wchar_t* name) {
   const auto v = ReadMachineValue(kEntry, name);
   return v ? v->Text() : L"";
-}
-
-bool FolderExists(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 class UninstallScenario : public testing::Test {
