@@ -22,3 +22,5 @@ bool UnfinishedIn(const ustring& folder) {
 }
 
 TRemoval ClearUnfinished() { return DeleteRegValue(cHkeyLocalMachine, ProductKey(), cUnfinishedValue); }
+
+TRemoval ClearUnfinishedWithKey() { return DeleteRegKeyWithLast(cHkeyLocalMachine, ProductKey(), cUnfinishedValue); }

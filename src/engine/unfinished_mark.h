@@ -21,3 +21,7 @@ ustring UnfinishedFolder();
 bool UnfinishedIn(const ustring& folder);
 // Deletes the note; the product's key itself stays (the registration owns it).
 TRemoval ClearUnfinished();
+// For the uninstaller: the note and the product's key, in one deletion when
+// the key holds nothing else (so that no run ends between the two), else
+// only the note; Kept when something else is in the key.
+TRemoval ClearUnfinishedWithKey();

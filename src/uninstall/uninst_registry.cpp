@@ -82,10 +82,22 @@ void RemoveRegTables(TUnReport& report) {
 
 void RemoveUninstallEntry(TUnReport& report) {
   const TRegBase& base = RegBases[static_cast<std::size_t>(cRegBaseUninstall)];
-  RemoveTableKey(base, RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)], report);
+  const TRegSubKey& sub = RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)];
+  const ustring key = ustring(base.rbKeyPat) + u"\\" + sub.skSubPat;
+  // The note of an unfinished installation first, with the product's key it
+  // kept: a failure leaves the entry for another run.
+  report.Note(ClearUnfinishedWithKey(), Describe(ProductKey(), cUnfinishedValue));
   if (!report.Clean()) return;
-  report.Note(ClearUnfinished(), Describe(ProductKey(), cUnfinishedValue));
-  RemoveKey(ProductKey(), report);
+  // The folder goes last, with the key: a run ended before that finds the
+  // installation again by it, one ended after finds the entry gone.
+  const ustring location = RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam;
+  for (int k = sub.skFirst; k <= sub.skLast; ++k) {
+    const TRegValue& row = RegValues[static_cast<std::size_t>(k)];
+    if (row.rvValId != -1 && row.rvValNam != location) RemoveValue(key, row.rvValNam, report);
+  }
+  const TRemoval last = DeleteRegKeyWithLast(cHkeyLocalMachine, key, location);
+  report.Note(last, Describe(key, location));
+  if (last == TRemoval::Kept) RemoveKey(key, report);  // something else is in it: it stays
 }
 
 void RemoveAssociations(TUnReport& report) {

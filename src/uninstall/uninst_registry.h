@@ -27,8 +27,8 @@ void RemoveRegTables(TUnReport& report);
 // keys left empty; then the shell is told that associations changed.
 void RemoveAssociations(TUnReport& report);
 
-// The uninstall entry's values and then its key, when empty; once they are
-// gone, the note of an unfinished installation and then the product's key
-// (kept for the note until then) when empty. The note goes last so that a run
-// ended before it finds the installation again.
+// The note of an unfinished installation with the product's key (kept for
+// the note until then), then the uninstall entry's values and its key, the
+// folder last with the key, so that a run ended at any point finds the
+// installation again by the entry.
 void RemoveUninstallEntry(TUnReport& report);
