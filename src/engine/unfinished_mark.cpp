@@ -7,7 +7,9 @@
 bool MarkUnfinished(const ustring& folder) {
   TRegKey key;
   if (!CreateKey(cHkeyLocalMachine, ProductKey(), key.Out())) return false;
-  return WriteString(key.Get(), cUnfinishedValue, AddBackslash(folder));
+  const bool written = WriteString(key.Get(), cUnfinishedValue, AddBackslash(folder));
+  key.Close();  // a refused close is tried once more when the owner goes
+  return written;
 }
 
 ustring UnfinishedFolder() {
