@@ -9,6 +9,8 @@
   default locale that exists;
 - every non-zero exit code the setup can return (src/catalogue/exit_codes.h)
   is an ExpectedReturnCode, and no code the setup cannot return is;
+- 3010 (installed, a restart deletes an old file) is an installer success
+  code, answered with rebootRequiredToFinish;
 - FileExtensions are the hash-file extensions (src/catalogue/hash_exts.h);
 - InstallerSha256 is the hash of the built Corvalin-Setup.exe;
 - the unattended switches are the setup's own options.
@@ -54,7 +56,7 @@ def setup_exit_codes(source):
         raise SystemExit("check-winget-manifest: cannot read the exit-code table (its form changed?)")
     setup = {values[name] for name, user in rows if user in ("Setup", "Both") and values[name] != 0}
     others = {values[name] for name, user in rows if user == "Uninstaller"}
-    return setup, others
+    return setup, others, values["cExitRebootRequired"]
 
 
 def main(build, schemas, source):
@@ -79,12 +81,18 @@ def main(build, schemas, source):
         check(document["PackageVersion"] == version["PackageVersion"], "the versions differ")
     check(locale["PackageLocale"] == version["DefaultLocale"], "the default locale has no manifest")
 
-    setup_codes, uninstaller_codes = setup_exit_codes(source)
+    setup_codes, uninstaller_codes, reboot_code = setup_exit_codes(source)
     listed = [entry["InstallerReturnCode"] for entry in installer.get("ExpectedReturnCodes") or []]
     check(len(listed) == len(set(listed)), f"a return code is listed twice: {listed}")
     check(set(listed) == setup_codes,
           f"ExpectedReturnCodes {sorted(listed)} are not the setup's non-zero exit codes {sorted(setup_codes)}")
     check(not set(listed) & uninstaller_codes, "a code only the uninstaller returns is listed")
+    check(installer.get("InstallerSuccessCodes") == [reboot_code],
+          f"InstallerSuccessCodes {installer.get('InstallerSuccessCodes')} are not [{reboot_code}]")
+    responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
+                 for entry in installer.get("ExpectedReturnCodes") or []}
+    check(responses.get(reboot_code) == "rebootRequiredToFinish",
+          f"{reboot_code} is answered with {responses.get(reboot_code)!r}, not rebootRequiredToFinish")
 
     with open(os.path.join(source, "src/catalogue/hash_exts.h"), encoding="utf-8") as f:
         table = re.search(r"HashExts\{([^}]*)\}", f.read())

@@ -22,3 +22,8 @@ std::uint32_t ExitCodeOfTaskResult(std::uint8_t code) {
     default: return cExitInstallFailure;
   }
 }
+
+std::uint32_t ExitCodeOfInstallation(std::uint8_t code, bool restartNeeded) {
+  const std::uint32_t exitCode = ExitCodeOfTaskResult(code);
+  return exitCode == cExitSuccess && restartNeeded ? cExitRebootRequired : exitCode;
+}

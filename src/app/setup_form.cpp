@@ -307,6 +307,7 @@ void TfmSetup::ApplyOptions(const TCmdParams& cp) {
 std::uint32_t TfmSetup::ExitCode() const {
   const std::uint8_t code = fmStatus.stStaCod;
   if (IsStartupFailure(code)) return ExitCodeOfStartup(code);
-  if (display_.TasksEnded() > 0 && display_.LastTask() == cTaskInstall) return ExitCodeOfTaskResult(display_.LastResult());
+  if (display_.TasksEnded() > 0 && display_.LastTask() == cTaskInstall)
+    return ExitCodeOfInstallation(display_.LastResult(), fmStatus.stRestart);
   return cExitUserExit;
 }

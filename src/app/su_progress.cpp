@@ -3,6 +3,7 @@
 #include "app/su_progress.h"
 
 #include "app/su_fm_revi.h"
+#include "catalogue/payload_files.h"
 #include "catalogue/setup_msgs.h"
 #include "catalogue/texts.h"
 #include "common/task_msg.h"
@@ -87,6 +88,16 @@ void TTaskDisplay::UpdatePackageLine(int phase, int status, std::intptr_t lparam
   else memo.AddLine(line);
 }
 
+void TTaskDisplay::AddRestartLine(int task, std::intptr_t lparam) {
+  // Only the running installation moves files aside; a stray message from
+  // another program must not turn its result into "restart needed".
+  if (task != cTaskInstall || status_.stStaCod != cStaInstRuns) return;
+  if (lparam < 0 || static_cast<std::size_t>(lparam) >= cPayFileCount) return;
+  status_.stRestart = true;
+  progress_.AddLine(cTxFiAtRestart[ns_.nsLangua] + AddBackslash(ns_.nsInsLoc) +
+                    PayFiles[static_cast<std::size_t>(lparam)].pfFilNam);
+}
+
 void TTaskDisplay::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
   const int task = static_cast<int>((wparam >> 16) & 0xFF);
   const int phase = static_cast<int>((wparam >> 8) & 0xFF);
@@ -96,6 +107,10 @@ void TTaskDisplay::WMSetupTask(std::uintptr_t wparam, std::intptr_t lparam) {
     if (task != cTaskInstall) return;
     if (phase >= cStaPkgRemove) UpdatePackageLine(phase, status, lparam);
     else AddProgressLine(phase, status);
+    return;
+  }
+  if (phase == cPhaseAtRestart) {
+    AddRestartLine(task, lparam);
     return;
   }
   if (phase == cPhaseStart) {

@@ -25,6 +25,8 @@ class TTaskDisplay {
   void AddReviewStatus(int code);
   void AddProgressLine(int code, int status);
   void UpdatePackageLine(int phase, int status, std::intptr_t lparam);
+  // A file moved aside for the next restart: its line, and the run needs the restart.
+  void AddRestartLine(int task, std::intptr_t lparam);
 
   // Ends seen so far, and the last one's task and result: the task's own
   // code (before the Finish verdict folds it into 46), 47 when it raised.

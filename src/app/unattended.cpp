@@ -37,7 +37,7 @@ class TUnattendedRun {
     if (!RunTask(cTaskPrepare)) return Finish(cExitInstallFailure);
     if (status_.stStaCod != cStaSettingsOk) return Finish(ExitCodeOfTaskResult(status_.stStaCod));
     if (!RunTask(cTaskInstall)) return Finish(cExitInstallFailure);
-    return Finish(ExitCodeOfTaskResult(display_.LastResult()));
+    return Finish(ExitCodeOfInstallation(display_.LastResult(), status_.stRestart));
   }
 
  private:

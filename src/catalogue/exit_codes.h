@@ -17,7 +17,7 @@ inline constexpr std::uint32_t cExitPackageInvalid = 1620;    // ERROR_INSTALL_P
 inline constexpr std::uint32_t cExitPlatformUnsupported = 1633;  // ERROR_INSTALL_PLATFORM_UNSUPPORTED
 inline constexpr std::uint32_t cExitProductVersion = 1638;    // ERROR_PRODUCT_VERSION
 inline constexpr std::uint32_t cExitInvalidCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
-inline constexpr std::uint32_t cExitRebootRequired = 3010;    // ERROR_SUCCESS_REBOOT_REQUIRED (uninstaller)
+inline constexpr std::uint32_t cExitRebootRequired = 3010;    // ERROR_SUCCESS_REBOOT_REQUIRED
 
 // Which program can end with a code.
 enum class TExitUser : std::uint8_t { Setup = 1, Uninstaller = 2, Both = 3 };
@@ -45,8 +45,8 @@ inline constexpr std::array<TExitCodeRow, 12> ExitCodes{{
      TExitUser::Setup},
     {cExitInvalidCommandLine, "ERROR_INVALID_COMMAND_LINE",
      "an option is missing or not acceptable (licence not accepted, folder not allowed)", TExitUser::Setup},
-    {cExitRebootRequired, "ERROR_SUCCESS_REBOOT_REQUIRED", "removed; a file in use goes at the next restart",
-     TExitUser::Uninstaller},
+    {cExitRebootRequired, "ERROR_SUCCESS_REBOOT_REQUIRED",
+     "installed or removed; a file that was in use is deleted at the next restart", TExitUser::Both},
 }};
 
 // Ascending and unique, so a lookup can stop at the first larger code.

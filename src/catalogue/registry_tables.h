@@ -150,6 +150,15 @@ inline constexpr int cRegValUninstallString = 24;
 inline constexpr int cRegValVersion = 30;
 inline constexpr int cRegValDisplayVersion = 19;
 
+// The product's own key (HKLM\SOFTWARE\Corvalin), which also carries the
+// mark of an installation that has not completed yet.
+inline constexpr int cRegBaseProduct = 11;
+inline constexpr int cRegSubProduct = 23;
+inline ustring ProductKey() {
+  return ustring(RegBases[static_cast<std::size_t>(cRegBaseProduct)].rbKeyPat) + u"\\" +
+         RegSubKeys[static_cast<std::size_t>(cRegSubProduct)].skSubPat;
+}
+
 // The uninstall entry's key path below HKEY_LOCAL_MACHINE.
 inline ustring UninstallEntryKey() {
   return ustring(RegBases[static_cast<std::size_t>(cRegBaseUninstall)].rbKeyPat) + u"\\" +

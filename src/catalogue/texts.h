@@ -97,6 +97,10 @@ inline constexpr TLangText cTxFiRunNow1{{u"Run ", u"Jetzt "}};
 inline constexpr TLangText cTxFiRunNow2{{u" now as user: ", u" ausführen als: "}};
 inline constexpr TLangText cTxFiHint{{u"Click on finish to close the wizard.",
                                       u"Klicken Sie auf Beenden um den Wizard zu schließen."}};
+// A progress line per product file whose earlier copy was in use; the file's path follows.
+inline constexpr TLangText cTxFiAtRestart{
+    {u"In use, the earlier file is deleted at the next restart: ",
+     u"In Verwendung, die frühere Datei wird beim nächsten Neustart gelöscht: "}};
 inline constexpr TLangText cTxFiW11Heading{{u"Hints regarding Windows 11 context menu:",
                                             u"Hinweise zum Windows 11 Kontextmenü:"}};
 inline constexpr TLangText cTxFiW11Hint{

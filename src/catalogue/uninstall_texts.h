@@ -14,6 +14,16 @@ inline constexpr TLangText cTxUnInUse2{
     {u"\r\n\r\nPlease close Corvalin and choose Retry, or choose Cancel to stop the uninstallation.",
      u"\r\n\r\nBitte beenden Sie Corvalin und wählen Sie Wiederholen, oder wählen Sie Abbrechen, um die "
      u"Deinstallation zu beenden."}};
+// Still held after Retry: the file, then (where the system can tell) the
+// programs holding it, then the choice.
+inline constexpr TLangText cTxUnStillInUse{{u"The following file is still in use:\r\n\r\n",
+                                            u"Die folgende Datei wird immer noch verwendet:\r\n\r\n"}};
+inline constexpr TLangText cTxUnHeldBy{{u"\r\n\r\nIt is held by: ", u"\r\n\r\nSie wird verwendet von: "}};
+inline constexpr TLangText cTxUnAtRestartChoice{
+    {u"\r\n\r\nChoose Yes to remove it when Windows restarts next, No to try again, or Cancel to stop the "
+     u"uninstallation.",
+     u"\r\n\r\nWählen Sie Ja, um sie beim nächsten Neustart von Windows zu entfernen, Nein, um es erneut zu "
+     u"versuchen, oder Abbrechen, um die Deinstallation zu beenden."}};
 inline constexpr TLangText cTxUnDone{{u"Corvalin was removed from your computer.",
                                       u"Corvalin wurde von Ihrem Computer entfernt."}};
 inline constexpr TLangText cTxUnReboot{

@@ -11,6 +11,9 @@ constexpr std::uint8_t cTaskInstall = 2;
 
 constexpr std::uint8_t cPhaseStart = 48;  // '0'
 constexpr std::uint8_t cPhaseEnd = 49;    // '1'
+// Task 2, after the file step: lparam is the PayFiles index of a product file
+// whose earlier copy was moved aside and is deleted at the next restart.
+constexpr std::uint8_t cPhaseAtRestart = 51;  // '3'
 
 // Status codes 28..47 (each also names a SetupMsgs text).
 constexpr std::uint8_t cStaMenuPath = 28;

@@ -46,7 +46,12 @@ bool MoveAsideForReboot(const ustring& path, int index) {
 }
 
 bool MoveAsideForReboot(const ustring& path, int index, THoldPatience& patience) {
-  const ustring temp = TempNameFor(path, index);
+  ustring temp;
+  return MoveAsideForReboot(path, index, patience, temp);
+}
+
+bool MoveAsideForReboot(const ustring& path, int index, THoldPatience& patience, ustring& temp) {
+  temp = TempNameFor(path, index);
   if (RetryWhileHeld(patience, [&] { return Os().MoveFileExW(path, temp, cMoveFileReplaceExisting); }) !=
       cErrSuccess)
     return false;
@@ -65,16 +70,28 @@ THandle OpenTarget(const ustring& path, int index) {
 }
 
 THandle OpenTarget(const ustring& path, int index, THoldPatience& patience) {
+  bool movedAside = false;
+  return OpenTarget(path, index, patience, movedAside);
+}
+
+THandle OpenTarget(const ustring& path, int index, THoldPatience& patience, bool& movedAside) {
+  movedAside = false;
   // A reader holding the old file for a moment is waited for: moving the
   // file aside would leave it for the next restart although nobody runs it.
   THandle file = 0;
   if (RetryWhileHeld(patience, [&] { return CreateTarget(path, file); }) == cErrSuccess) return file;
   if (!MoveAsideForReboot(path, index, patience)) return 0;
+  movedAside = true;
   CreateTarget(path, file);
   return file;
 }
 
 bool InstallFiles(const ustring& folder) {
+  std::vector<int> atRestart;
+  return InstallFiles(folder, atRestart);
+}
+
+bool InstallFiles(const ustring& folder, std::vector<int>& atRestart) {
   const ustring dir = AddBackslash(folder);
   bool failed = false;
   int written = 0;
@@ -87,7 +104,10 @@ bool InstallFiles(const ustring& folder) {
         break;
       }
       THoldPatience patience;  // one per file, for its open, move aside and writes
-      TScopedHandle file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j), patience));
+      bool movedAside = false;
+      TScopedHandle file(OpenTarget(dir + PayFiles[j].pfFilNam, static_cast<int>(j), patience, movedAside));
+      // Even when the new file then fails, the old one waits for the restart.
+      if (movedAside) atRestart.push_back(static_cast<int>(j));
       if (file.get() == 0 || !WriteAll(file.get(), buffer, patience)) {
         failed = true;
       } else {

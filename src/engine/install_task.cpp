@@ -4,6 +4,7 @@
 #include "engine/app_registration.h"
 #include "engine/install_files.h"
 #include "engine/prepare_task.h"
+#include "engine/unfinished_mark.h"
 #include "shell/shortcuts.h"
 #include "shell/w11_ctx_menu.h"
 #include "shell/win_shl_to.h"
@@ -23,15 +24,22 @@ std::uint8_t InstallTask(THwnd window, const TNewSetup& ns) {
   }
   if (created) NotifyShellPath(cShcneMkdir, ns.nsInsLoc);
 
-  bool ok = InstallFiles(ns.nsInsLoc);
+  // A new installation notes its folder first, so that a run that ends
+  // before it has completed is completed by the same command.
+  const bool isNew = ns.nsInsTyp != cInsTypUpdate;
+  std::vector<int> atRestart;
+  bool ok = (!isNew || MarkUnfinished(ns.nsInsLoc)) && InstallFiles(ns.nsInsLoc, atRestart);
   PostInstallStep(window, cStaFiles, StepStatus(ok));
+  for (const int index : atRestart) PostInstallStep(window, cPhaseAtRestart, 0, index);
   if (!ok) return cStaFiles;
 
   ok = RegisterApplication(ns);
   PostInstallStep(window, cStaRegistering, StepStatus(ok));
   if (!ok) return cStaRegistering;
 
-  ok = InstallShortCuts(ns);
+  // Complete once the links are there: the note goes with the last step
+  // that can fail (a run ended in the package step is an update next time).
+  ok = InstallShortCuts(ns) && (!isNew || ClearUnfinished() != TRemoval::Failed);
   PostInstallStep(window, cStaShortcuts, StepStatus(ok));
   if (!ok) return cStaShortcuts;
 

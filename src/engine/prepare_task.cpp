@@ -4,6 +4,7 @@
 #include "common/utils.h"
 #include "engine/app_registration.h"
 #include "engine/file_checks.h"
+#include "engine/unfinished_mark.h"
 #include "platform/platform.h"
 #include "shell/win_shl_to.h"
 
@@ -34,7 +35,9 @@ std::uint8_t RunSetupChecks(const TNewSetup& ns, bool& created) {
   if (!HasFreeSpace(ns.nsInsLoc, ns.nsTotSiz)) return cStaFreeSpace;
   if (AnyPayloadFileExists(ns.nsInsLoc)) {
     if (!PayloadFilesReplaceable(ns.nsInsLoc)) return cStaFilesInUse;
-    if (!ns.nsCanOvr) return cStaFilesToReplace;
+    // Files this setup left in the folder of its own unfinished installation
+    // are its own work; any other folder's product files are someone else's.
+    if (!ns.nsCanOvr && !UnfinishedIn(ns.nsInsLoc)) return cStaFilesToReplace;
   }
   if (!CheckBaseKeys()) return cStaBaseKeys;
   if (!FolderResolves(cCsidlCommonPrograms)) return cStaMenuPath;

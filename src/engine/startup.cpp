@@ -9,6 +9,7 @@
 #include "common/cmdline.h"
 #include "common/utils.h"
 #include "engine/payload_store.h"
+#include "engine/unfinished_mark.h"
 #include "platform/platform.h"
 #include "shell/reg_tools.h"
 #include "shell/win_shl_to.h"
@@ -46,6 +47,13 @@ std::uint8_t InitNewSetup(TNewSetup& ns) {
   // relative path; it counts as not determined.
   if (!GetSpecialFolder(cCsidlProgramFiles, programs) || programs.empty()) return cStartNoProgramsDir;
   ns.nsInsLoc = AddBackslash(programs) + AddBackslash(cProductName);
+  // A new installation that did not complete is offered again, into the
+  // same folder, whatever entry it has written so far.
+  const ustring unfinished = UnfinishedFolder();
+  if (!unfinished.empty()) {
+    ns.nsInsLoc = unfinished;
+    return cStartOk;
+  }
   TUInstInfo info;
   if (!GetUInstInfo(info)) return cStartOk;
   if (info.uiVerMaj != static_cast<std::uint32_t>(cVerMajor)) return cStartUninstallFirst;

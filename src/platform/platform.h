@@ -9,6 +9,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <vector>
+
 #include "common/types.h"
 #include "platform/wincodes.h"
 
@@ -164,6 +166,13 @@ class IPlatform {
                                        THandle& process) = 0;
   // 0 when the object is signalled, 258 (WAIT_TIMEOUT), 0xFFFFFFFF when the wait failed.
   virtual std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) = 0;
+
+  // --- who holds a file ---
+  // The names of the programs that have path open, as the Restart Manager
+  // reports them (RmGetList); empty when none is known or the system can't
+  // tell (Wine 8 may lack the Restart Manager). Never fails otherwise.
+  virtual std::vector<ustring> ProgramsHoldingFile(const ustring& path) = 0;
+  // --- end of who holds a file ---
 
   // --- larger facilities ---
   virtual IDeployment& Deploy() = 0;

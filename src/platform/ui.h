@@ -46,6 +46,7 @@ class IControl {
 // Message box answers and styles (Windows values).
 constexpr int cMbOk = 0x0;
 constexpr int cMbYesNo = 0x4;
+constexpr int cMbYesNoCancel = 0x3;
 constexpr int cMbRetryCancel = 0x5;
 constexpr int cMbIconQuestion = 0x20;
 constexpr int cMbIconInformation = 0x40;

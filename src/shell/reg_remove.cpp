@@ -67,3 +67,26 @@ TRemoval DeleteRegKeyIfEmpty(THKey parent, const ustring& subKey) {
   if (err == cErrSuccess) return TRemoval::Removed;
   return IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed;
 }
+
+TRemoval DeleteRegKeyWithLast(THKey parent, const ustring& subKey, const ustring& name) {
+  {
+    TRegKey key;
+    const TRemoval opened = Open(parent, subKey, cKeyQueryValue, key);
+    if (opened != TRemoval::Removed) return opened;
+    std::uint32_t subKeys = 0, values = 0, type = 0, size = 0;
+    if (Os().RegQueryInfoKeyW(key.Get(), subKeys, values) != cErrSuccess) return Closed(key, TRemoval::Failed);
+    const std::uint32_t asked = Os().RegQueryValueExW(key.Get(), name, &type, nullptr, &size);
+    if (asked != cErrSuccess && !IsNotFound(asked)) return Closed(key, TRemoval::Failed);
+    const bool has = asked == cErrSuccess;
+    if (subKeys != 0 || values > (has ? 1u : 0u)) {
+      Closed(key, TRemoval::Kept);
+      const TRemoval value = DeleteRegValue(parent, subKey, name);
+      return value == TRemoval::Failed ? value : TRemoval::Kept;
+    }
+  }
+  ustring keyName = subKey;
+  while (!keyName.empty() && keyName.back() == u'\\') keyName.pop_back();
+  const std::uint32_t err = Os().RegDeleteKeyW(parent, keyName);
+  if (err == cErrSuccess) return TRemoval::Removed;
+  return IsNotFound(err) ? TRemoval::Absent : TRemoval::Failed;
+}

@@ -21,3 +21,8 @@ TRemoval DeleteRegValue(THKey parent, const ustring& subKey, const ustring& name
 TRemoval DeleteRegTextIf(THKey parent, const ustring& subKey, const ustring& name, const ustring& expected);
 // Deletes parent\subKey when it has no sub-key and no value; Kept otherwise.
 TRemoval DeleteRegKeyIfEmpty(THKey parent, const ustring& subKey);
+// Deletes parent\subKey together with its value name in one deletion when
+// the key holds nothing else, so that no run can end between the two (a
+// later run still finds the value, or nothing); otherwise deletes only that
+// value and answers Kept. Absent when neither is there.
+TRemoval DeleteRegKeyWithLast(THKey parent, const ustring& subKey, const ustring& name);

@@ -16,8 +16,11 @@ void RemoveProductFiles(const ustring& folder, const ustring& skip, TUnReport& r
 
 // Leaves path (a file, or a folder that will be empty by then) to the next
 // restart, noted in the report; listed as left when that can't be arranged.
+// A file is first moved to a temporary name in its folder (the name the
+// report notes), so that the restart deletes only what this run left.
 void ScheduleAtRestart(const ustring& path, TUnReport& report);
 
 // Deletes path now or, when it is in use, at the next restart (noted in the
-// report). Missing is fine.
+// report, under its temporary name). A momentary hold is waited for first.
+// Missing is fine.
 void RemoveFileOrAtRestart(const ustring& path, TUnReport& report);

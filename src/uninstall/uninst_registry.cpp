@@ -8,6 +8,7 @@
 #include "catalogue/identity.h"
 #include "catalogue/registry_tables.h"
 #include "common/utils.h"
+#include "engine/unfinished_mark.h"
 #include "shell/reg_tools.h"
 #include "shell/win_shl_to.h"
 
@@ -52,18 +53,21 @@ TInstalled InstalledIn(const ustring& folder) {
   const ustring name = RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam;
   // A missing entry or value means "not installed"; any other failure means
   // that we can't tell, which must not pass for "not installed".
+  // An installation that did not complete may have no entry yet, or one
+  // that lacks the folder: its note names the folder instead.
+  const auto withoutEntry = [&] { return UnfinishedIn(folder) ? TInstalled::Here : TInstalled::NotHere; };
   TRegKey key;
   const std::uint32_t opened = Os().RegOpenKeyExW(cHkeyLocalMachine, AddBackslash(entry), 0, cKeyQueryValue, key.Out());
-  if (opened == cErrFileNotFound) return TInstalled::NotHere;
+  if (opened == cErrFileNotFound) return withoutEntry();
   if (opened != cErrSuccess) return TInstalled::Unknown;
   std::uint32_t type = 0, size = 0;
   const std::uint32_t asked = Os().RegQueryValueExW(key.Get(), name, &type, nullptr, &size);
-  if (asked == cErrFileNotFound) return TInstalled::NotHere;
+  if (asked == cErrFileNotFound) return withoutEntry();
   ustring location;
   if (asked != cErrSuccess || !ReadString(key.Get(), name, location))
     return TInstalled::Unknown;
   const bool here = !location.empty() && LowerAscii(AddBackslash(location)) == LowerAscii(AddBackslash(folder));
-  return here ? TInstalled::Here : TInstalled::NotHere;
+  return here || UnfinishedIn(folder) ? TInstalled::Here : TInstalled::NotHere;
 }
 
 void RemoveRegTables(TUnReport& report) {
@@ -78,7 +82,22 @@ void RemoveRegTables(TUnReport& report) {
 
 void RemoveUninstallEntry(TUnReport& report) {
   const TRegBase& base = RegBases[static_cast<std::size_t>(cRegBaseUninstall)];
-  RemoveTableKey(base, RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)], report);
+  const TRegSubKey& sub = RegSubKeys[static_cast<std::size_t>(cRegSubUninstall)];
+  const ustring key = ustring(base.rbKeyPat) + u"\\" + sub.skSubPat;
+  // The note of an unfinished installation first, with the product's key it
+  // kept: a failure leaves the entry for another run.
+  report.Note(ClearUnfinishedWithKey(), Describe(ProductKey(), cUnfinishedValue));
+  if (!report.Clean()) return;
+  // The folder goes last, with the key: a run ended before that finds the
+  // installation again by it, one ended after finds the entry gone.
+  const ustring location = RegValues[static_cast<std::size_t>(cRegValInstallLocation)].rvValNam;
+  for (int k = sub.skFirst; k <= sub.skLast; ++k) {
+    const TRegValue& row = RegValues[static_cast<std::size_t>(k)];
+    if (row.rvValId != -1 && row.rvValNam != location) RemoveValue(key, row.rvValNam, report);
+  }
+  const TRemoval last = DeleteRegKeyWithLast(cHkeyLocalMachine, key, location);
+  report.Note(last, Describe(key, location));
+  if (last == TRemoval::Kept) RemoveKey(key, report);  // something else is in it: it stays
 }
 
 void RemoveAssociations(TUnReport& report) {

@@ -8,11 +8,12 @@
 #include "uninstall/uninst_report.h"
 
 enum class TInstalled : std::uint8_t {
-  Here,     // the uninstall entry's InstallLocation names the folder
-  NotHere,  // no uninstall entry, or one for another folder
+  Here,     // the uninstall entry's InstallLocation names the folder, or an unfinished installation's note does
+  NotHere,  // no uninstall entry (nor note), or one for another folder
   Unknown   // the entry could not be read
 };
-// Where the uninstall entry says the product is, compared with folder (ASCII
+// Where the uninstall entry (or, without one, the note of an installation
+// that did not complete) says the product is, compared with folder (ASCII
 // case ignored, trailing backslash or not).
 TInstalled InstalledIn(const ustring& folder);
 
@@ -26,5 +27,8 @@ void RemoveRegTables(TUnReport& report);
 // keys left empty; then the shell is told that associations changed.
 void RemoveAssociations(TUnReport& report);
 
-// The uninstall entry's values and then its key, when empty.
+// The note of an unfinished installation with the product's key (kept for
+// the note until then), then the uninstall entry's values and its key, the
+// folder last with the key, so that a run ended at any point finds the
+// installation again by the entry.
 void RemoveUninstallEntry(TUnReport& report);

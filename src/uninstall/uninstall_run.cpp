@@ -27,11 +27,31 @@ int Ask(const TUnParams& params, const ustring& text, int style) {
   return Os().Ui().ShowMessageBox(0, text, cTxUnCaption[params.upLangua] + cProductName, style);
 }
 
-// Interactive: until no product file is held, or the user cancels (false).
+// The text for a file still held after Retry: the programs that hold it
+// where the system can tell, the choice of the restart.
+ustring StillInUseText(const ustring& held, TSuLang lang) {
+  ustring text = cTxUnStillInUse[lang] + held;
+  const std::vector<ustring> programs = Os().ProgramsHoldingFile(held);
+  for (std::size_t i = 0; i < programs.size(); ++i) text += (i == 0 ? cTxUnHeldBy[lang] : u", ") + programs[i];
+  return text + cTxUnAtRestartChoice[lang];
+}
+
+// Interactive: until no product file is held, or the user lets the held
+// ones go at the next restart (true), or cancels (false). A program the
+// user can't close (Explorer holding the shell extension) would otherwise
+// keep the product for good.
 bool FilesFree(const ustring& folder, const ustring& own, const TUnParams& params) {
+  bool retried = false;
   for (ustring held = FirstFileInUse(folder, own); !held.empty(); held = FirstFileInUse(folder, own)) {
-    const ustring text = cTxUnInUse1[params.upLangua] + held + cTxUnInUse2[params.upLangua];
-    if (Ask(params, text, cMbRetryCancel | cMbIconWarning) != cIdRetry) return false;
+    if (!retried) {
+      const ustring text = cTxUnInUse1[params.upLangua] + held + cTxUnInUse2[params.upLangua];
+      if (Ask(params, text, cMbRetryCancel | cMbIconWarning) != cIdRetry) return false;
+      retried = true;
+      continue;
+    }
+    const int answer = Ask(params, StillInUseText(held, params.upLangua), cMbYesNoCancel | cMbIconWarning);
+    if (answer == cIdYes) return true;
+    if (answer != cIdNo) return false;
   }
   return true;
 }

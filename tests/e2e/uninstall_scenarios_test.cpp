@@ -7,6 +7,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <set>
 
 #include "e2e/system_probe.h"
 #include "e2e/system_snapshot.h"
@@ -114,7 +119,9 @@ TEST_F(UninstallScenario, GermanDeclinedThenQuiet) {
 }
 
 // The placeholder main program runs: unattended removal ends with 3010 and the
-// program is listed for deletion at the next restart.
+// program is listed for deletion at the next restart under a temporary name
+// in its folder, never under its own (a reinstall before the restart keeps
+// its Corvalin.exe).
 TEST_F(UninstallScenario, MainProgramRunning) {
   Install(false);
   const std::wstring exe = InstallFolder() + L"\\Corvalin.exe";
@@ -128,12 +135,155 @@ TEST_F(UninstallScenario, MainProgramRunning) {
   EXPECT_EQ(run.WaitForExit(120s), 3010u);
   ASSERT_TRUE(WaitForUninstallers(120s));
   const std::vector<std::wstring> pending = PendingRenames();
-  EXPECT_TRUE(std::any_of(pending.begin(), pending.end(), [&](const std::wstring& e) {
+  EXPECT_FALSE(std::any_of(pending.begin(), pending.end(), [&](const std::wstring& e) {
     return _wcsicmp(e.c_str(), (L"\\??\\" + exe).c_str()) == 0 || _wcsicmp(e.c_str(), exe.c_str()) == 0;
   })) << "pending:" << Lines(pending);
+  const std::wstring folder = InstallFolder() + L"\\";
+  EXPECT_TRUE(std::any_of(pending.begin(), pending.end(), [&](const std::wstring& e) {
+    const std::wstring path = e.rfind(L"\\??\\", 0) == 0 ? e.substr(4) : e;
+    return path.size() > folder.size() + 4 && _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0 &&
+           _wcsicmp(path.c_str() + path.size() - 4, L".tmp") == 0;
+  })) << "pending:" << Lines(pending);
+  EXPECT_FALSE(FileExists(exe));
   EXPECT_FALSE(MachineKeyExists(kEntry));
   EXPECT_FALSE(FileExists(InstallFolder() + L"\\cvlnshxt.dll"));
   EXPECT_FALSE(FileExists(InstallFolder() + L"\\Uninstall.exe"));
+}
+
+// Pending restart entries that name a product file under its own name.
+std::vector<std::wstring> PendingOnProductNames() {
+  static const wchar_t* const kNames[] = {L"Corvalin.exe", L"License_en.txt", L"License_de.txt", L"cvlnhlib.exe",
+                                          L"cvlnshxt.dll", L"Corvalin_en.chm", L"Corvalin_de.chm", L"cvlncmdc.exe",
+                                          L"cvlncmdv.exe", L"Corvalin_w11CtxMn_Pack.msix", L"Corvalin_en.pdf",
+                                          L"Corvalin_de.pdf", L"Uninstall.exe"};
+  std::vector<std::wstring> named;
+  for (const std::wstring& entry : PendingRenames()) {
+    const std::wstring path = entry.rfind(L"\\??\\", 0) == 0 ? entry.substr(4) : entry;
+    for (const wchar_t* name : kNames)
+      if (_wcsicmp(path.c_str(), (InstallFolder() + L"\\" + name).c_str()) == 0) named.push_back(entry);
+  }
+  return named;
+}
+
+DWORD RunUnattended(const std::wstring& arguments) {
+  TSetupProcess setup;
+  DWORD code = 0xFFFFFFFF;
+  if (!setup.Start(SetupExePath(), arguments) || !setup.WaitForExit(300s, code)) return 0xFFFFFFFF;
+  return code;
+}
+
+// Explorer keeps the shell extension loaded (opened for reading, sharing read
+// and delete, and mapped, as a loaded image is): the update ends 3010 with the file in
+// place under its name; the unattended uninstall ends 3010; a reinstall right
+// after ends 0, and no restart entry names a product file's real path, so
+// the restart cannot delete what the reinstall wrote.
+TEST_F(UninstallScenario, ShellExtensionHeld) {
+  ASSERT_EQ(RunUnattended(L"/S:1 /E:1"), 0u);
+  const std::wstring dll = InstallFolder() + L"\\cvlnshxt.dll";
+  const auto original = ReadFileBytes(dll);
+  ASSERT_TRUE(original.has_value());
+  // A loaded library is a mapped file: it can be renamed but not deleted.
+  // The sample file is no loadable library, so it is mapped as data, which
+  // the system guards against deletion the same way.
+  HANDLE held = ::CreateFileW(dll.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HANDLE mapping = ::CreateFileMappingW(held, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  ASSERT_NE(mapping, nullptr);
+  const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  ASSERT_NE(view, nullptr);
+
+  EXPECT_EQ(RunUnattended(L"/S:1 /E:1"), 3010u) << "update";
+  EXPECT_EQ(ReadFileBytes(dll), original) << "the new file is not in place";
+  EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
+
+  TStoredCommand run(Stored(L"QuietUninstallString"));
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(run.WaitForExit(120s), 3010u) << "uninstall";
+  ASSERT_TRUE(WaitForUninstallers(120s));
+  EXPECT_FALSE(FileExists(dll));
+  EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
+
+  EXPECT_EQ(RunUnattended(L"/S:1 /E:1"), 0u) << "reinstall";
+  EXPECT_EQ(ReadFileBytes(dll), original);
+  EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
+  ::UnmapViewOfFile(view);
+  ::CloseHandle(mapping);
+  ::CloseHandle(held);
+}
+
+// The unattended installation is killed at points chosen by what it has
+// just written (a kill after a fixed delay lands mostly before or after the
+// half second the installation takes): the first registry key (the note of
+// the unfinished installation), the n-th product file, the uninstall entry,
+// the Start-menu folder. Each time the same command then ends 0 with the
+// thirteen files as an uninterrupted run writes them, and the stored
+// QuietUninstallString leaves HKLM\SOFTWARE as it was before. Which points
+// the kill hit (the setup still running when the trigger was seen) is printed.
+TEST_F(UninstallScenario, KilledInstallationCompletes) {
+  static const wchar_t* const kFiles[] = {L"Corvalin.exe", L"License_en.txt", L"License_de.txt", L"cvlnhlib.exe",
+                                          L"cvlnshxt.dll", L"Corvalin_en.chm", L"Corvalin_de.chm", L"cvlncmdc.exe",
+                                          L"cvlncmdv.exe", L"Corvalin_w11CtxMn_Pack.msix", L"Corvalin_en.pdf",
+                                          L"Corvalin_de.pdf", L"Uninstall.exe"};
+  const std::vector<std::wstring> before = ExportSoftware();
+  const std::wstring folder = InstallFolder() + L"\\";
+  const auto uninstall = [&] {
+    TStoredCommand run(Stored(L"QuietUninstallString"));
+    ASSERT_TRUE(run.started());
+    EXPECT_EQ(run.WaitForExit(120s), 0u);
+    ASSERT_TRUE(WaitForUninstallers(120s));
+    EXPECT_EQ(ExportSoftware(), before) << "left:" << Lines(Difference(ExportSoftware(), before))
+                                        << "\nremoved:" << Lines(Difference(before, ExportSoftware()));
+  };
+  // The files of an uninterrupted run.
+  ASSERT_EQ(RunUnattended(L"/S:1 /E:1"), 0u);
+  std::vector<std::vector<char>> wanted;
+  for (const wchar_t* name : kFiles) {
+    const auto bytes = ReadFileBytes(folder + name);
+    ASSERT_TRUE(bytes.has_value()) << Narrow(name);
+    wanted.push_back(*bytes);
+  }
+  uninstall();
+
+  struct TPoint {
+    std::string name;
+    std::function<bool()> reached;
+  };
+  std::vector<TPoint> points{{"first registry key", [] { return MachineKeyExists(L"SOFTWARE\\Corvalin"); }}};
+  for (const int n : {1, 2, 4, 6, 9, 11, 13})
+    points.push_back({"product file " + std::to_string(n), [&, n] { return FileExists(folder + kFiles[n - 1]); }});
+  points.push_back({"uninstall entry", [] { return MachineKeyExists(kEntry); }});
+  points.push_back({"Start-menu folder",
+                    [] { return FolderExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Corvalin"); }});
+  int hits = 0;
+  for (const TPoint& point : points) {
+    SCOPED_TRACE(point.name);
+    TSetupProcess setup;
+    ASSERT_TRUE(setup.Start(SetupExePath(), L"/S:1 /E:1"));
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.pid());
+    ASSERT_NE(process, nullptr);
+    bool hit = false;
+    const auto end = std::chrono::steady_clock::now() + 120s;
+    while (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < end) {
+      if (!point.reached()) continue;
+      hit = ::TerminateProcess(process, 99) != FALSE;
+      break;
+    }
+    ::WaitForSingleObject(process, 30000);
+    ::CloseHandle(process);
+    int present = 0;
+    for (const wchar_t* name : kFiles) present += FileExists(folder + name) ? 1 : 0;
+    std::cout << "[ kill     ] " << point.name << ": " << (hit ? "hit" : "missed (the run had ended)") << ", "
+              << present << " of 13 files present, uninstall entry "
+              << (MachineKeyExists(kEntry) ? "present" : "absent") << "\n";
+    hits += hit ? 1 : 0;
+
+    EXPECT_EQ(RunUnattended(L"/S:1 /E:1"), 0u) << "the same command did not complete the installation";
+    for (std::size_t i = 0; i < std::size(kFiles); ++i)
+      EXPECT_EQ(ReadFileBytes(folder + kFiles[i]), wanted[i]) << Narrow(kFiles[i]);
+    uninstall();
+  }
+  EXPECT_GE(hits, 8) << "too few points were hit";
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ void ApplyRestart(TSimPlatform& sim, std::size_t& done) {
   }
 }
 
-TUninstallRun RunUninstaller(TSimPlatform& sim, const ustring& folder, const ustring& options) {
+TUninstallRun RunUninstaller(TSimPlatform& sim, const ustring& folder, const ustring& options,
+                             const std::function<void()>& afterOriginal) {
   TUninstallRun run;
   const ustring own = AddBackslash(folder) + PayFiles[cPayUninstaller].pfFilNam;
   const std::size_t startsBefore = sim.ProcessStarts().size();
@@ -71,6 +72,7 @@ TUninstallRun RunUninstaller(TSimPlatform& sim, const ustring& folder, const ust
   sim.HoldAsRunningImage(own);
   run.code = RunUninstall(own, ParseUninstallCmdLine(sim.commandLine), run.report);
   sim.ReleaseHolds(own);  // the original has ended
+  if (afterOriginal) afterOriginal();
 
   const std::vector<TSimProcessStart> starts = sim.ProcessStarts();
   if (starts.size() > startsBefore) {

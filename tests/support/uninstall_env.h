@@ -2,6 +2,7 @@
 // before/after comparisons), the next restart's deletions, and one whole
 // uninstallation as Windows would run it (the original, then its copy).
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,5 +37,7 @@ struct TUninstallRun {
 
 // Runs Uninstall.exe from folder with the command-line options as the
 // uninstall entry would give them: the original (its image held as a running
-// program's) and then, when it started one, its copy.
-TUninstallRun RunUninstaller(TSimPlatform& sim, const ustring& folder, const ustring& options);
+// program's) and then, when it started one, its copy; afterOriginal runs
+// between the two (what others do once the original has ended).
+TUninstallRun RunUninstaller(TSimPlatform& sim, const ustring& folder, const ustring& options,
+                             const std::function<void()>& afterOriginal = {});

@@ -93,7 +93,9 @@ std::vector<TPoint> Points(std::vector<TStep>& baseline) {
   TStepOf step = kStart;
   std::size_t posts = 0;
   for (const TSimCall& call : log) {
-    if (step == kChecks && call.op == "FindOwnResource") step = kFiles;
+    // The file step opens with the note of the unfinished installation (the
+    // checks only open keys), or else with the first payload read.
+    if (step == kChecks && (call.op == "FindOwnResource" || call.op == "RegCreateKeyExW")) step = kFiles;
     if (std::find(faultable.begin(), faultable.end(), call.op) != faultable.end())
       points.push_back({call.op, ++seen[call.op], step});
     if (call.op == "PostWindowMessage") {

@@ -251,6 +251,31 @@ TEST_F(UnattendedTest, SameResultAsTheWizard) {
   EXPECT_TRUE(sim.ReadLink(u"C:\\Users\\Public\\Desktop\\Corvalin.lnk").has_value()) << "desktop link missing";
 }
 
+// An update while Explorer has the shell extension loaded (read, sharing read
+// and delete, as a loaded image is opened): the old file is moved aside and
+// waits for the restart under its temporary name, the new one is in place,
+// the log names the file, and the run ends 3010.
+TEST_F(UnattendedTest, HeldShellExtensionEndsWith3010) {
+  PutEarlierInstallation(false);
+  const ustring dll = kUpdateDir + PayFiles[cPayShellExt].pfFilNam;
+  sim.PutFile(dll, "old shell extension");
+  sim.HoldFile(dll, cGenericRead, cFileShareRead | cFileShareDelete);
+
+  EXPECT_EQ(Run(u"/S:1 /E:1"), 3010u);
+  sim.WaitThreads();
+  EXPECT_EQ(sim.FileBytes(dll), PayloadBytes(cPayShellExt, true));
+  const std::vector<TSimRestartEntry> restart = sim.RestartList();
+  ASSERT_EQ(restart.size(), 1u);
+  EXPECT_EQ(PathOfFile(restart[0].from), kUpdateDir);
+  EXPECT_NE(LowerAscii(restart[0].from), LowerAscii(dll)) << "a restart would delete the new file";
+  EXPECT_TRUE(restart[0].to.empty());
+  EXPECT_EQ(sim.FileBytes(restart[0].from), std::optional<std::string>("old shell extension"));
+  const std::vector<ustring> log = Log();
+  EXPECT_TRUE(HasLine(log, cTxFiAtRestart[0] + dll)) << "the log does not name the file";
+  EXPECT_TRUE(HasLine(log, u"Exit code: 3010"));
+  sim.ReleaseHolds(restart[0].from);
+}
+
 // Every start-up code and task result maps onto the table's exit code;
 // start-up code 1 cannot be made on the emulated system (the word size is
 // fixed when the setup is built), so its mapping is checked here.
@@ -261,6 +286,10 @@ TEST(ExitCodeMapping, StartupCodesAndTaskResults) {
   for (int code = 28; code <= 47; ++code) {
     const std::uint32_t expected = code == 37 || code == 45 ? 0u : code == 34 ? 112u : 1603u;
     EXPECT_EQ(ExitCodeOfTaskResult(static_cast<std::uint8_t>(code)), expected) << code;
+    EXPECT_EQ(ExitCodeOfInstallation(static_cast<std::uint8_t>(code), false), expected) << code;
+    // Only a success turns into "restart needed"; a failure keeps its code.
+    EXPECT_EQ(ExitCodeOfInstallation(static_cast<std::uint8_t>(code), true), expected == 0u ? 3010u : expected)
+        << code;
   }
 }
 

@@ -231,7 +231,8 @@ TEST_F(UninstallTest, GermanInteractiveRun) {
   EXPECT_EQ(run.copyCommandLine.find(u"/S:1"), ustring::npos);
 }
 
-// Unattended with the main program running: the program goes at the restart, then the folder; 3010.
+// Unattended with the main program running: the program goes at the
+// restart under a temporary name in its folder, then the folder; 3010.
 TEST_F(UninstallTest, MainProgramRunningUnattended) {
   const TMachineState before = Snapshot(sim);
   Install();
@@ -239,8 +240,13 @@ TEST_F(UninstallTest, MainProgramRunningUnattended) {
   sim.HoldAsRunningImage(program);
   const TUninstallRun run = RunUninstaller(sim, kInstallDir, u" /S:1");
   EXPECT_EQ(run.code, cExitRebootRequired);
-  EXPECT_EQ(run.report.urAtRestart, (std::vector<ustring>{program, u"C:\\Program Files\\Corvalin"}));
-  EXPECT_TRUE(sim.HasFile(program));
+  ASSERT_EQ(run.report.urAtRestart.size(), 2u);
+  const ustring aside = run.report.urAtRestart[0];
+  EXPECT_EQ(PathOfFile(aside), kInstallDir);
+  EXPECT_NE(LowerAscii(aside), LowerAscii(program));
+  EXPECT_EQ(run.report.urAtRestart[1], u"C:\\Program Files\\Corvalin");
+  EXPECT_FALSE(sim.HasFile(program));
+  EXPECT_TRUE(sim.HasFile(aside));
   EXPECT_TRUE(Ui().messageBoxes.empty());
   // Everything else is gone already: the registry, the links, the other files.
   EXPECT_FALSE(sim.HasKey(cHkeyLocalMachine, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalin"));
@@ -248,16 +254,17 @@ TEST_F(UninstallTest, MainProgramRunningUnattended) {
   EXPECT_FALSE(sim.HasFile(kInstallDir + u"cvlnshxt.dll"));
   const std::vector<TSimRestartEntry> pending = sim.RestartList();
   ASSERT_GE(pending.size(), 2u);
-  EXPECT_EQ(pending[0].from, program);
+  EXPECT_EQ(pending[0].from, aside);
   EXPECT_EQ(pending[1].from, u"C:\\Program Files\\Corvalin");
-  sim.ReleaseHolds(program);
+  sim.ReleaseHolds(aside);
   std::size_t restarted = 0;
   ApplyRestart(sim, restarted);
   EXPECT_EQ(Missing(Snapshot(sim), before), std::vector<std::string>{});
   EXPECT_EQ(Missing(before, Snapshot(sim)), std::vector<std::string>{});
 }
 
-// Interactive with the main program running: Retry asks again while it runs; Cancel ends with 1602, nothing removed.
+// Interactive with the main program running: Retry asks again while it runs,
+// now offering the restart; Cancel ends with 1602, nothing removed.
 TEST_F(UninstallTest, MainProgramRunningInteractiveCancel) {
   Install();
   const ustring program = kInstallDir + cMainProgram;
@@ -267,10 +274,11 @@ TEST_F(UninstallTest, MainProgramRunningInteractiveCancel) {
   EXPECT_EQ(RunUninstaller(sim, kInstallDir, u"").code, cExitUserExit);
   EXPECT_EQ(Snapshot(sim), installed);
   ASSERT_EQ(Ui().messageBoxes.size(), 3u);
-  for (int i : {1, 2}) {
-    EXPECT_EQ(Ui().messageBoxes[i].text, cTxUnInUse1[cLangEnglish] + program + cTxUnInUse2[cLangEnglish]);
-    EXPECT_EQ(Ui().messageBoxes[i].style & 0xF, cMbRetryCancel);
-  }
+  EXPECT_EQ(Ui().messageBoxes[1].text, cTxUnInUse1[cLangEnglish] + program + cTxUnInUse2[cLangEnglish]);
+  EXPECT_EQ(Ui().messageBoxes[1].style & 0xF, cMbRetryCancel);
+  EXPECT_EQ(Ui().messageBoxes[2].text,
+            cTxUnStillInUse[cLangEnglish] + program + cTxUnAtRestartChoice[cLangEnglish]);
+  EXPECT_EQ(Ui().messageBoxes[2].style & 0xF, cMbYesNoCancel);
   sim.ReleaseHolds(program);
 }
 
@@ -340,8 +348,11 @@ TEST_F(UninstallTest, NoCopyLeavesItselfToTheRestart) {
   const TUninstallRun run = RunUninstaller(sim, kInstallDir, u" /S:1");
   EXPECT_EQ(run.code, cExitRebootRequired);
   EXPECT_FALSE(run.copyStarted);
-  EXPECT_EQ(run.report.urAtRestart,
-            (std::vector<ustring>{kInstallDir + u"Uninstall.exe", u"C:\\Program Files\\Corvalin"}));
+  ASSERT_EQ(run.report.urAtRestart.size(), 2u);
+  EXPECT_EQ(PathOfFile(run.report.urAtRestart[0]), kInstallDir);
+  EXPECT_NE(LowerAscii(run.report.urAtRestart[0]), LowerAscii(kInstallDir + u"Uninstall.exe"));
+  EXPECT_FALSE(sim.HasFile(kInstallDir + u"Uninstall.exe"));
+  EXPECT_EQ(run.report.urAtRestart[1], u"C:\\Program Files\\Corvalin");
 }
 
 // The command line of the original and of its copy.

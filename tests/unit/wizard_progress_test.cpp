@@ -110,6 +110,40 @@ TEST_F(ProgressTest, UnknownPhases) {
                                               u"Unknown StatCode: 0xFF"}));
 }
 
+// A file moved aside for the restart: its line after the file step, and the
+// wizard then ends with 3010; German names it in German.
+TEST_F(ProgressTest, FileAtRestartNeedsTheRestart) {
+  Feed(2, 39, 1);
+  Feed(2, cPhaseAtRestart, 0, cPayShellExt);
+  Feed(2, 49, 1, 45);
+  EXPECT_EQ(Progress(),
+            (std::vector<ustring>{u"Installing files ... OK",
+                                  u"In use, the earlier file is deleted at the next restart: "
+                                  u"C:\\Program Files\\Corvalin\\cvlnshxt.dll",
+                                  u"", u"Installation completed successfully."}));
+  EXPECT_EQ(Code(), cStaInstallOk);
+  EXPECT_EQ(Wizard().ExitCode(), 3010u);
+}
+
+// Only the running installation can move a file aside: an index beyond the
+// table, another task's message and one after the end change nothing.
+TEST_F(ProgressTest, StrayAtRestartMessagesAreIgnored) {
+  Feed(2, cPhaseAtRestart, 0, static_cast<std::intptr_t>(cPayFileCount));
+  Feed(2, cPhaseAtRestart, 0, -1);
+  Feed(1, cPhaseAtRestart, 0, cPayShellExt);
+  Feed(2, 49, 1, 45);
+  Feed(2, cPhaseAtRestart, 0, cPayShellExt);
+  EXPECT_EQ(Progress(), (std::vector<ustring>{u"", u"Installation completed successfully."}));
+  EXPECT_EQ(Wizard().ExitCode(), 0u);
+}
+
+// A failed installation keeps 1603 even when a file already waits for the restart.
+TEST_F(ProgressTest, FailureWinsOverTheRestart) {
+  Feed(2, cPhaseAtRestart, 0, cPayMainProgram);
+  Feed(2, 49, 1, 40);
+  EXPECT_EQ(Wizard().ExitCode(), 1603u);
+}
+
 // Messages that change nothing: another task id, a step of task 1, the start
 // of task 2, statuses beyond the tables.
 TEST_F(ProgressTest, IgnoredMessages) {

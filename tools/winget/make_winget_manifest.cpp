@@ -53,7 +53,7 @@ constexpr std::array<TExitResponse, 10> cExitResponses{{
     {cExitPlatformUnsupported, "systemNotSupported"},
     {cExitProductVersion, "alreadyInstalled"},     // another version must be removed first
     {cExitInvalidCommandLine, "invalidParameter"},
-    {cExitRebootRequired, "rebootRequiredToFinish"},  // only the uninstaller returns it today
+    {cExitRebootRequired, "rebootRequiredToFinish"},  // installed; an old file goes at the restart
 }};
 
 constexpr bool SetupCanReturn(const TExitCodeRow& row) {
@@ -131,6 +131,11 @@ std::string InstallerManifest(const std::string& sha256, const std::string& url)
   y += YamlField("  ", "SilentWithProgress", "/S:1 /E:1");
   y += YamlField("  ", "InstallLocation", "/P:\"<INSTALLPATH>\"");
   y += YamlField("  ", "Log", "/R:\"<LOGPATH>\"");
+  // The installation is complete when the setup ends with 3010 (only an
+  // earlier file waits for the restart), so the package manager must not take
+  // it for a failure: for an exe installer only 0 is a success unless the
+  // code is listed here. Its ExpectedReturnCodes entry says what it means.
+  y += "InstallerSuccessCodes:\n- " + std::to_string(cExitRebootRequired) + "\n";
   y += "ExpectedReturnCodes:\n";
   for (const TExitCodeRow& row : ExitCodes) {
     if (!SetupCanReturn(row)) continue;

@@ -26,6 +26,7 @@ const std::vector<std::string>& TSimPlatform::FaultableOperations() {
 std::optional<std::uint32_t> TSimPlatform::TState::Enter(const char* op, const ustring& subject, const ustring& arg,
                                                          std::uint64_t number) {
   Log(op, subject, arg, number);
+  if (auto ended = CountOperation(op)) return ended;
   std::optional<std::uint32_t> result;
   for (sim::TFault& fault : faults) {
     if (fault.op != op || !sim::ContainsNoCase(subject + u"\n" + arg, fault.pathPart)) continue;

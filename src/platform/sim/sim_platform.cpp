@@ -48,8 +48,9 @@ std::vector<TPostedMessage> TSimPlatform::PostedMessages() {
 
 bool TSimPlatform::WaitForMessages(std::size_t count, int timeoutMs) {
   std::unique_lock<std::mutex> lock(messageLock_);
-  return messagePosted_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                 [&] { return messages_.size() >= count; });
+  messagePosted_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [&] { return messages_.size() >= count || processEnded_; });
+  return messages_.size() >= count;
 }
 
 TSystemTime TSimPlatform::GetUtcTime() { return utcTime; }

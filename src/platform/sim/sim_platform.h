@@ -180,6 +180,27 @@ class TSimPlatform : public IPlatform {
   void FailFrom(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
   void ClearFaults();
 
+  // --- who holds a file (sim_holders.cpp) ---
+  // The program names ProgramsHoldingFile reports for a path (ASCII case
+  // ignored); none for any other path, as where the system can't tell.
+  std::map<ustring, std::vector<ustring>> fileHolders;
+  // --- end of who holds a file ---
+
+  // --- the end of the process (sim_process_end.cpp) ---
+  // The code under test runs as one process. EndProcessAt(n) ends it at its
+  // nth faultable operation from now (1-based): that operation and every
+  // later one fail and change nothing, as a killed process does nothing
+  // more; waits for its messages end at once. ReleaseEndedProcess then does
+  // what the system does when a process is gone: every file handle, key,
+  // shell link, mutex, process handle and COM apartment it held is released
+  // (other processes' holds, the restart list and everything written stay),
+  // and the next calls belong to a new process.
+  void EndProcessAt(std::uint64_t nth);
+  bool ProcessEnded();
+  std::uint64_t OperationsSeen();  // faultable operations entered so far
+  void ReleaseEndedProcess();
+  // --- end of the process block ---
+
   // --- observations ---
   std::vector<TPostedMessage> PostedMessages();            // all posted so far
   bool WaitForMessages(std::size_t count, int timeoutMs);  // until that many were posted
@@ -276,6 +297,8 @@ class TSimPlatform : public IPlatform {
                                THandle& process) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
 
+  std::vector<ustring> ProgramsHoldingFile(const ustring& path) override;  // sim_holders.cpp
+
   IDeployment& Deploy() override;
   IUi& Ui() override;
 
@@ -285,6 +308,7 @@ class TSimPlatform : public IPlatform {
   std::mutex messageLock_;
   std::condition_variable messagePosted_;
   std::vector<TPostedMessage> messages_;
+  bool processEnded_ = false;  // under messageLock_: no message will come any more
   std::unique_ptr<TState> state_;
   std::shared_ptr<class TSimUi> ui_;  // the headless window (sim_ui.h), made on first use
 

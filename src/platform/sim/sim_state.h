@@ -3,6 +3,7 @@
 // `lock`; the helpers below expect it to be held.
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -133,6 +134,16 @@ struct TSimPlatform::TState {
   std::vector<TSimCall> calls;
   std::map<std::string, std::uint64_t> counts;
   std::uint64_t sleptMs = 0;
+
+  // --- the end of the emulated process (sim_process_end.cpp) ---
+  std::uint64_t operationsSeen = 0;  // faultable operations entered so far
+  std::uint64_t endAtOperation = 0;  // the operation at which the process ends; 0: it doesn't
+  bool processEnded = false;
+  std::function<void()> onProcessEnd;  // wakes whoever waits for the ended process
+  // Counts the operation; once the process has ended, the failure op gives
+  // (and nothing else happens).
+  std::optional<std::uint32_t> CountOperation(const char* op);
+  // --- end of the process block ---
 
   std::uintptr_t nextHandle = 0x1000;
   std::uintptr_t NewHandle() { return nextHandle += 4; }

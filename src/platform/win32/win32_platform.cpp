@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_holders.h"
 #include "platform/win32/win32_removal.h"
 
 namespace {
@@ -372,6 +373,7 @@ class TWin32Platform : public IPlatform {
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override {
     return win32_removal::WaitForSingleObject(handle, milliseconds);
   }
+  std::vector<ustring> ProgramsHoldingFile(const ustring& path) override { return win32_holders::ProgramsHolding(path); }
 
   IDeployment& Deploy() override { return Win32Deployment(); }
   IUi& Ui() override { return Win32Ui(); }
