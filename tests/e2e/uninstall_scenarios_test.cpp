@@ -173,10 +173,10 @@ DWORD RunUnattended(const std::wstring& arguments) {
 }
 
 // Explorer keeps the shell extension loaded (opened for reading, sharing read
-// and delete, and mapped, as a loaded image is): the update ends 3010 with the file in
-// place under its name; the unattended uninstall ends 3010; a reinstall right
-// after ends 0, and no restart entry names a product file's real path, so
-// the restart cannot delete what the reinstall wrote.
+// and delete, and mapped, as a loaded image is): the update ends 3010 with the
+// new file in place under its name; the removal and a reinstall right after
+// end 0, and no restart entry names a product file's real path, so the
+// restart cannot delete what the reinstall wrote.
 TEST_F(UninstallScenario, ShellExtensionHeld) {
   ASSERT_EQ(RunUnattended(L"/S:1 /E:1"), 0u);
   const std::wstring dll = InstallFolder() + L"\\cvlnshxt.dll";
@@ -185,21 +185,37 @@ TEST_F(UninstallScenario, ShellExtensionHeld) {
   // A loaded library is a mapped file: it can be renamed but not deleted.
   // The sample file is no loadable library, so it is mapped as data, which
   // the system guards against deletion the same way.
-  HANDLE held = ::CreateFileW(dll.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  HANDLE mapping = ::CreateFileMappingW(held, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  ASSERT_NE(mapping, nullptr);
-  const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-  ASSERT_NE(view, nullptr);
+  struct THeldImage {
+    HANDLE file = INVALID_HANDLE_VALUE, mapping = nullptr;
+    const void* view = nullptr;
+    explicit THeldImage(const std::wstring& path) {
+      file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+      if (file != INVALID_HANDLE_VALUE) mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+      if (mapping != nullptr) view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    }
+    ~THeldImage() {
+      if (view != nullptr) ::UnmapViewOfFile(view);
+      if (mapping != nullptr) ::CloseHandle(mapping);
+      if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    }
+  };
+  const THeldImage beforeUpdate(dll);
+  ASSERT_NE(beforeUpdate.view, nullptr);
 
   EXPECT_EQ(RunUnattended(L"/S:1 /E:1"), 3010u) << "update";
   EXPECT_EQ(ReadFileBytes(dll), original) << "the new file is not in place";
   EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
 
+  // The removal while the earlier file still waits for the restart. (A hold
+  // of the new file cannot be shown here: Wine 8 lets DeleteFileW succeed on
+  // a file mapped as data and opened with delete sharing, and deletes it at
+  // the last close, where Windows refuses a file with a mapped view. A held
+  // file in the removal is the running program of MainProgramRunning, and
+  // the emulation's loaded-image hold in the unit tests.)
   TStoredCommand run(Stored(L"QuietUninstallString"));
   ASSERT_TRUE(run.started());
-  EXPECT_EQ(run.WaitForExit(120s), 3010u) << "uninstall";
+  EXPECT_EQ(run.WaitForExit(120s), 0u) << "uninstall";
   ASSERT_TRUE(WaitForUninstallers(120s));
   EXPECT_FALSE(FileExists(dll));
   EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
@@ -207,9 +223,6 @@ TEST_F(UninstallScenario, ShellExtensionHeld) {
   EXPECT_EQ(RunUnattended(L"/S:1 /E:1"), 0u) << "reinstall";
   EXPECT_EQ(ReadFileBytes(dll), original);
   EXPECT_EQ(PendingOnProductNames(), std::vector<std::wstring>{}) << Lines(PendingRenames());
-  ::UnmapViewOfFile(view);
-  ::CloseHandle(mapping);
-  ::CloseHandle(held);
 }
 
 // The unattended installation is killed at points chosen by what it has
