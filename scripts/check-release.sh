@@ -9,7 +9,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=$(cd "${1:-$root/build/win64}" && pwd)
-schemas=${CORVALIN_WINGET_SCHEMAS:-$root/../shared/winget-schemas}
+# The manifest schemas travel with the tree; CORVALIN_WINGET_SCHEMAS may name
+# another copy (a newer download, for instance).
+schemas=${CORVALIN_WINGET_SCHEMAS:-$root/tools/winget/schemas}
 [ -f "$schemas/manifest.installer.1.10.0.json" ] ||
   { echo "check-release: the manifest schemas are not in $schemas (set CORVALIN_WINGET_SCHEMAS)" >&2; exit 1; }
 work=$(mktemp -d /tmp/corvalin-release.XXXXXX)
