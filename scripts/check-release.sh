@@ -9,7 +9,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=$(cd "${1:-$root/build/win64}" && pwd)
-schemas=${CORVALIN_WINGET_SCHEMAS:-$root/../shared/winget-schemas}
+# The manifest schemas travel with the tree; CORVALIN_WINGET_SCHEMAS may name
+# another copy (a newer download, for instance).
+export CORVALIN_WINGET_SCHEMAS=${CORVALIN_WINGET_SCHEMAS:-$root/tools/winget/schemas}
+schemas=$CORVALIN_WINGET_SCHEMAS
 [ -f "$schemas/manifest.installer.1.10.0.json" ] ||
   { echo "check-release: the manifest schemas are not in $schemas (set CORVALIN_WINGET_SCHEMAS)" >&2; exit 1; }
 work=$(mktemp -d /tmp/corvalin-release.XXXXXX)
@@ -29,6 +32,10 @@ fi
 rm -rf "$work/manifest"
 t1=$(date +%s)
 "$here/check-reproducible.sh" "$work" "$build"
+# The second build made the setup alone (--target corvalin_setup, as the
+# README's recipe does): the manifest comes with it.
+/usr/bin/python3 "$here/check-winget-manifest.py" "$work/corvalin/build/win64" "$schemas" "$root" ||
+  { echo "check-release: FAILED: building the setup alone left no matching manifest" >&2; exit 1; }
 t2=$(date +%s)
 "$here/check-signing.sh" "$work" "$work/corvalin/build/win64" "$build"
 t3=$(date +%s)

@@ -100,6 +100,10 @@ for file in "${signed_programs[@]}"; do
   grep -qF "Signed $file" "$work/signing-build.log" || fail "the build did not sign $file"
 done
 cp "$build/Corvalin-Setup.exe" "$signed"
+# Only the setup was built: its manifest must describe the signed file, not
+# the unsigned one built in this folder before.
+"$python" "$here/check-winget-manifest.py" "$build" "${CORVALIN_WINGET_SCHEMAS:-$root/tools/winget/schemas}" "$root" ||
+  fail "the package manifest of the signing build does not describe its signed setup"
 if grep -rqF -- "$password" "$build" 2>/dev/null; then
   fail "the PKCS#12 password appears in the build folder: $(grep -rlF -- "$password" "$build" | head -3)"
 fi

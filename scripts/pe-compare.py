@@ -137,30 +137,53 @@ def describe_resource(key):
     return f"resource {RESOURCE_TYPES.get(rtype, rtype)} {name} (language {lang})"
 
 
-def compare(a, b):
-    """The first differing part of two PE files, as a sentence, or None."""
-    if a.data == b.data:
-        return None
-    at = first_difference(a.data, b.data)
-    # Header fields that differ between builds for a known reason come first.
-    if a.timestamp != b.timestamp:
-        return f"COFF header: link time stamp 0x{a.timestamp:08x} vs 0x{b.timestamp:08x}"
-    if at < a.headers_end:
-        if a.dirs[4] != b.dirs[4]:
-            return f"optional header: certificate table (signature) {a.dirs[4]} vs {b.dirs[4]}"
-        checksum = a.opt + 64
-        if checksum <= at < checksum + 4:
-            # The checksum covers the whole file: name the difference behind it.
-            after = first_difference(a.data[checksum + 4:], b.data[checksum + 4:])
-            if after is None:
-                return "optional header: the checksum alone"
-            at = checksum + 4 + after
-    if at < a.headers_end:
-        for i in range(len(a.dirs)):
-            start = a.dir_offset + 8 * i
-            if start <= at < start + 8:
-                return f"optional header: {DIRECTORY_NAMES[i]} directory entry {a.dirs[i]} vs {b.dirs[i]}"
-        return f"headers at file offset 0x{at:x}"
+# Optional-header fields (offset from its start, PE32+) that follow from the
+# sections' sizes and contents: they differ whenever a section does.
+DERIVED_OPTIONAL_FIELDS = {4: "size of code", 8: "size of initialized data", 12: "size of uninitialized data",
+                           56: "size of image", 64: "checksum"}
+# Section-table fields (offset in the 40-byte entry) that follow from the sizes.
+DERIVED_SECTION_FIELDS = {8: "virtual size", 12: "virtual address", 16: "size of raw data",
+                          20: "pointer to raw data"}
+
+
+def header_field(pe, at):
+    """The header field at file offset at, as words."""
+    if pe.pe + 12 <= at < pe.pe + 16:
+        return "COFF header: pointer to the symbol table"
+    for offset, name in DERIVED_OPTIONAL_FIELDS.items():
+        if pe.opt + offset <= at < pe.opt + offset + 4:
+            return f"optional header: {name}"
+    for i in range(len(pe.dirs)):
+        start = pe.dir_offset + 8 * i
+        if start <= at < start + 8:
+            return f"optional header: {DIRECTORY_NAMES[i]} directory entry"
+    table = pe.opt + pe.opt_size
+    if table <= at < pe.headers_end:
+        i = (at - table) // 40
+        field = DERIVED_SECTION_FIELDS.get((at - table) % 40 // 4 * 4, "entry")
+        return f"section table: {pe.sections[i]['name']} {field}"
+    return f"headers at file offset 0x{at:x}"
+
+
+def headers_without_derived_fields(pe):
+    """The headers with every field that follows from the sections zeroed;
+    the certificate table's entry stays (a signature is no section)."""
+    h = bytearray(pe.data[:pe.headers_end])
+    # The symbol table (of an unstripped file) follows the last section.
+    h[pe.pe + 12:pe.pe + 16] = bytes(4)
+    for offset in DERIVED_OPTIONAL_FIELDS:
+        h[pe.opt + offset:pe.opt + offset + 4] = bytes(4)
+    for i in range(len(pe.dirs)):
+        if i != 4:
+            h[pe.dir_offset + 8 * i:pe.dir_offset + 8 * i + 8] = bytes(8)
+    table = pe.opt + pe.opt_size
+    for i in range(len(pe.sections)):
+        h[table + 40 * i + 8:table + 40 * i + 24] = bytes(16)
+    return bytes(h)
+
+
+def section_difference(a, b):
+    """The first differing section (the resource section resource by resource), or None."""
     if len(a.sections) != len(b.sections):
         return f"section count {len(a.sections)} vs {len(b.sections)}"
     for sa, sb in zip(a.sections, b.sections):
@@ -184,8 +207,41 @@ def compare(a, b):
                     return f"section {sa['name']}: {describe_resource(key)} only in the second file"
             return f"section {sa['name']}: the resource directory (at section offset 0x{where:x})"
         return f"section {sa['name']} ({len(ba)} vs {len(bb)} bytes, first difference at section offset 0x{where:x})"
-    if a.dirs[4] != b.dirs[4]:
-        return f"certificate table (signature) {a.dirs[4]} vs {b.dirs[4]}"
+    return None
+
+
+def compare(a, b):
+    """The first differing part of two PE files, as a sentence, or None.
+
+    Header fields that follow from the sections (sizes, addresses, the
+    checksum, directory entries) are named only when the sections are the
+    same: a packed file of another size changes them all, and the resource
+    that differs is the news."""
+    if a.data == b.data:
+        return None
+    # Header fields that differ between builds for a known reason come first.
+    if a.timestamp != b.timestamp:
+        return f"COFF header: link time stamp 0x{a.timestamp:08x} vs 0x{b.timestamp:08x}"
+    if len(a.dirs) > 4 and len(b.dirs) > 4 and a.dirs[4] != b.dirs[4]:
+        return f"optional header: certificate table (signature) {a.dirs[4]} vs {b.dirs[4]}"
+    ha, hb = headers_without_derived_fields(a), headers_without_derived_fields(b)
+    if ha != hb:
+        at = first_difference(ha, hb)
+        if at < len(ha) and at < len(hb):
+            return header_field(a, at)
+        return f"headers: {len(ha)} vs {len(hb)} bytes"
+    in_sections = section_difference(a, b)
+    if in_sections:
+        return in_sections
+    at = first_difference(a.data, b.data)
+    if at < a.headers_end:
+        checksum = a.opt + 64
+        if checksum <= at < checksum + 4 and first_difference(a.data[checksum + 4:], b.data[checksum + 4:]) is None:
+            return "optional header: the checksum alone"
+        if checksum <= at < checksum + 4:
+            at = checksum + 4 + first_difference(a.data[checksum + 4:], b.data[checksum + 4:])
+        if at < a.headers_end:
+            return header_field(a, at)
     return f"data after the last section (file offset 0x{at:x}): the certificate table or symbols"
 
 

@@ -9,9 +9,25 @@ scripts/install-deps.sh
 . scripts/virtual-display.sh
 
 jobs=${CORVALIN_JOBS:-2}
-# A throwaway Wine prefix for this run; the end-to-end tests make their own.
-export CORVALIN_WINEPREFIX=${CORVALIN_WINEPREFIX:-$(mktemp -d /tmp/corvalin-wine.XXXXXX)}
-trap 'stop_virtual_display; WINEPREFIX=$CORVALIN_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
+# A throwaway Wine prefix for this run (about 700 MB once the tests ran in
+# it), removed again whether the run passes or fails; the end-to-end tests
+# make and remove their own. A prefix given in CORVALIN_WINEPREFIX is the
+# caller's and stays.
+own_prefix=
+if [ -z "${CORVALIN_WINEPREFIX:-}" ]; then
+  CORVALIN_WINEPREFIX=$(mktemp -d /tmp/corvalin-wine.XXXXXX)
+  own_prefix=$CORVALIN_WINEPREFIX
+fi
+export CORVALIN_WINEPREFIX
+cleanup() {
+  stop_virtual_display
+  WINEPREFIX=$CORVALIN_WINEPREFIX wineserver -k 2>/dev/null || true
+  if [ -n "$own_prefix" ]; then rm -rf "$own_prefix"; fi
+}
+trap cleanup EXIT
+# Interrupted, it still cleans up (bash runs the EXIT trap on exit, not on a
+# signal's default action).
+trap 'exit 130' INT TERM
 start_virtual_display
 
 scripts/check-layers.sh

@@ -17,9 +17,14 @@ if(TARGET unit_tests AND TARGET payload_records)
     get_filename_component(setup_exe ${CORVALIN_SETUP_EXE} ABSOLUTE)
     set(setup_exe "${host_prefix}${setup_exe}")
   endif()
-  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/unit/payload_build_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/unit/payload_scan_test.cpp PROPERTIES COMPILE_DEFINITIONS
-    "CORVALIN_PAYLOAD_SOURCE_DIR=\"${host_prefix}${PAYLOAD_SOURCE_DIR}\";CORVALIN_PAYLOAD_RECORDS_DIR=\"${host_prefix}${PAYLOAD_RECORDS_DIR}\";CORVALIN_SETUP_EXE=\"${setup_exe}\"")
+  # Read by the tests when they run (tests/support/payload_facts.h): compiled
+  # in, a change of the product-file folder would compile the test program
+  # again.
+  file(CONFIGURE OUTPUT ${PAYLOAD_FACTS_FILE} CONTENT
+"source=${host_prefix}${PAYLOAD_SOURCE_DIR}
+records=${host_prefix}${PAYLOAD_RECORDS_DIR}
+setup=${setup_exe}
+")
   add_dependencies(unit_tests payload_records)
   if(WIN32)
     # The test program carries the records like the setup does, so the scan
@@ -33,4 +38,7 @@ if(TARGET pack_payload)
   add_test(NAME payload_packer_refusals
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/payload/packer_refusals.sh
             $<TARGET_FILE:pack_payload> ${PAYLOAD_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/packer_refusals)
+  add_test(NAME payload_packer_text_warnings
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/payload/packer_text_warnings.sh
+            $<TARGET_FILE:pack_payload> ${PAYLOAD_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/packer_text_warnings)
 endif()

@@ -76,6 +76,12 @@ class IPlatform {
   virtual std::uint32_t MoveFileExW(const ustring& from, const ustring& to, std::uint32_t flags) = 0;
   virtual std::uint32_t GetDiskFreeSpaceExW(const ustring& path, std::uint64_t& freeBytesAvailableToCaller) = 0;
   virtual std::uint32_t GetFullPathNameW(const ustring& path, ustring& fullPath) = 0;
+  // --- names compared as the file system compares them ---
+  // Whether two names or paths name the same thing for the file system:
+  // compared unit by unit, letter case ignored by the system's own case
+  // table (beyond ASCII too: "PRÜF" is "prüf"), nothing else folded.
+  virtual bool SameNameIgnoringCase(const ustring& a, const ustring& b) = 0;
+  // --- end of names ---
   // Like Windows: with a too-small buffer returns the size needed including the NUL;
   // on success the number of units written without the NUL; 0 on failure.
   virtual std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) = 0;

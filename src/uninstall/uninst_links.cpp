@@ -5,6 +5,7 @@
 #include "catalogue/identity.h"
 #include "catalogue/payload_files.h"
 #include "common/utils.h"
+#include "platform/platform.h"
 #include "shell/com_apartment.h"
 #include "shell/shortcut_target.h"
 #include "shell/win_shl_to.h"
@@ -14,8 +15,8 @@ namespace {
 constexpr char16_t cLinkExt[] = u".lnk";
 
 bool PointsInto(const ustring& target, const ustring& folder) {
-  const ustring dir = LowerAscii(AddBackslash(folder));
-  return LowerAscii(target).rfind(dir, 0) == 0;
+  const ustring dir = AddBackslash(folder);
+  return target.size() >= dir.size() && Os().SameNameIgnoringCase(target.substr(0, dir.size()), dir);
 }
 
 // Deletes the link at path when it points into folder. Returns whether a link was deleted.

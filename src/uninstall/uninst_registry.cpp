@@ -9,6 +9,7 @@
 #include "catalogue/registry_tables.h"
 #include "common/utils.h"
 #include "engine/unfinished_mark.h"
+#include "platform/platform.h"
 #include "shell/reg_tools.h"
 #include "shell/win_shl_to.h"
 
@@ -66,7 +67,9 @@ TInstalled InstalledIn(const ustring& folder) {
   ustring location;
   if (asked != cErrSuccess || !ReadString(key.Get(), name, location))
     return TInstalled::Unknown;
-  const bool here = !location.empty() && LowerAscii(AddBackslash(location)) == LowerAscii(AddBackslash(folder));
+  // The folder as the file system finds it: a path that differs only in
+  // letter case, beyond ASCII too, is the same folder.
+  const bool here = !location.empty() && Os().SameNameIgnoringCase(AddBackslash(location), AddBackslash(folder));
   return here || UnfinishedIn(folder) ? TInstalled::Here : TInstalled::NotHere;
 }
 

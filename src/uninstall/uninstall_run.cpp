@@ -103,7 +103,7 @@ std::uint32_t RunUninstall(const ustring& own, const TUnParams& params, TUnRepor
 
   // The uninstaller itself goes last; after a failure it stays for another run.
   const bool ownIsProductFile =
-      LowerAscii(own) == LowerAscii(AddBackslash(folder) + PayFiles[cPayUninstaller].pfFilNam);
+      Os().SameNameIgnoringCase(own, AddBackslash(folder) + PayFiles[cPayUninstaller].pfFilNam);
   if (report.Clean() && ownIsProductFile) StartSelfRemoval(own, folder, params, report);
 
   std::uint32_t code = cExitSuccess;

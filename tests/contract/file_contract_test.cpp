@@ -225,4 +225,28 @@ TEST_F(FileContract, FullPathResolvesDots) {
   EXPECT_EQ(full, Dir() + u"d\\");
 }
 
+// The file system finds a name under any letter case, beyond ASCII too, and
+// SameNameIgnoringCase agrees with it; nothing but case is folded.
+TEST_F(FileContract, NamesCompareIgnoringCaseAsTheFileSystemFindsThem) {
+  TScopedFile made, found;
+  ASSERT_EQ(made.Open(Dir() + u"Prüfwerk.txt", cGenericWrite, cShareAll, cCreateNew), 0u);
+  made.Close();
+  EXPECT_EQ(found.Open(Dir() + u"PRÜFWERK.TXT", cGenericRead, cShareAll, cOpenExisting), 0u);
+  const struct {
+    const char16_t* a;
+    const char16_t* b;
+    bool same;
+  } cases[] = {
+      {u"C:\\Program Files\\Corvalin\\", u"c:\\PROGRAM FILES\\corvalin\\", true},
+      {u"Prüfwerk", u"PRÜFWERK", true},
+      {u"Größe", u"GRÖßE", true},
+      {u"Straße", u"STRASSE", false},
+      {u"Corvalin", u"Corvalin ", false},
+      {u"Corvalin", u"Corvalim", false},
+      {u"", u"", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Os().SameNameIgnoringCase(c.a, c.b), c.same) << ToUtf8(c.a) << " vs " << ToUtf8(c.b);
+}
+
 }  // namespace

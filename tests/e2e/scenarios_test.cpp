@@ -37,6 +37,11 @@ TEST_F(Scenario, NewInstallEnglish) {
   std::string seen;
   EXPECT_TRUE(WaitUntil([] { return FileExists(InstallFolder() + L"\\Corvalin.started"); }, 30s, nullptr, seen))
       << "the installed program was not started";
+  // The setup has ended: a wizard run without /R has written no log, not in
+  // the user's or the system's temporary folder, nor anywhere else.
+  std::vector<std::string> logs;
+  for (const std::wstring& log : FindFilesNamed(L"C:", L"Corvalin-Setup.log")) logs.push_back(Narrow(log));
+  EXPECT_EQ(logs, std::vector<std::string>{}) << "a wizard run without /R wrote a log";
 }
 
 // The same in German: German texts and the uninstall command with " /l:1".

@@ -101,6 +101,26 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   return names;
 }
 
+std::vector<std::wstring> FindFilesNamed(const std::wstring& folder, const std::wstring& name) {
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    const std::wstring entry = fd.cFileName;
+    if (entry == L"." || entry == L"..") continue;
+    const std::wstring path = folder + L"\\" + entry;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+      for (const std::wstring& deeper : FindFilesNamed(path, name)) found.push_back(deeper);
+    } else if (::CompareStringOrdinal(entry.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) {
+      found.push_back(path);
+    }
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  return found;
+}
+
 std::optional<TLinkInfo> ReadLink(const std::wstring& path) {
   IShellLinkW* link = nullptr;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

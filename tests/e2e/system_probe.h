@@ -28,6 +28,9 @@ std::optional<std::vector<char>> ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::vector<char>& bytes);
 bool FileExists(const std::wstring& path);
 std::vector<std::wstring> ListFolder(const std::wstring& folder);  // names of files, no folders
+// Full paths of every file called name (case-insensitive) in folder and all
+// folders below it; links to folders are not followed.
+std::vector<std::wstring> FindFilesNamed(const std::wstring& folder, const std::wstring& name);
 
 struct TLinkInfo {
   std::wstring target, workingDir, description;

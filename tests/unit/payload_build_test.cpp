@@ -16,6 +16,7 @@
 #include "platform/sim/pe_resources.h"
 #include "platform/sim/record_source.h"
 #include "platform/wincodes.h"
+#include "support/payload_facts.h"
 #include "support/payload_records.h"
 #include "support/sim_fixture.h"
 
@@ -23,11 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kSourceDir = CORVALIN_PAYLOAD_SOURCE_DIR;
-const fs::path kRecordsDir = CORVALIN_PAYLOAD_RECORDS_DIR;
-const fs::path kSetupExe = CORVALIN_SETUP_EXE;
-
-fs::path ProductFile(std::size_t index) { return kSourceDir / fs::path(std::u16string(PayFiles[index].pfFilNam)); }
+fs::path ProductFile(std::size_t index) {
+  return PayloadFacts().sourceDir / fs::path(std::u16string(PayFiles[index].pfFilNam));
+}
 
 TByteVec ReadProductFile(std::size_t index) {
   TByteVec bytes;
@@ -61,9 +60,11 @@ class PayloadBuild : public SimFixture {};
 class PayloadSetupExe : public SimFixture {
  protected:
   void SetUp() override {
-    if (kSetupExe.empty() || !fs::exists(kSetupExe))
+    setupExe = PayloadFacts().setupExe;
+    if (setupExe.empty() || !fs::exists(setupExe))
       GTEST_SKIP() << "no built Corvalin-Setup.exe: configure with -DCORVALIN_SETUP_EXE=<path> to check its payload";
   }
+  fs::path setupExe;
 };
 
 }  // namespace
@@ -72,7 +73,7 @@ class PayloadSetupExe : public SimFixture {
 // gives the sum of the flagged files' sizes.
 TEST_F(PayloadBuild, RecordFilesMatchProductFiles) {
   std::string error;
-  ASSERT_EQ(LoadRecordFolder(sim, kRecordsDir, error), static_cast<int>(cPayFileCount)) << error;
+  ASSERT_EQ(LoadRecordFolder(sim, PayloadFacts().recordsDir, error), static_cast<int>(cPayFileCount)) << error;
   ExpectRecordsMatchProductFiles();
   EXPECT_EQ(CheckPayload(), FlaggedTotal());
 }
@@ -81,18 +82,18 @@ TEST_F(PayloadBuild, RecordFilesMatchProductFiles) {
 // and the scan gives the flagged total.
 TEST_F(PayloadSetupExe, RecordsMatchProductFiles) {
   std::string error;
-  ASSERT_EQ(LoadExeRecords(sim, kSetupExe, error), static_cast<int>(cPayFileCount)) << error;
+  ASSERT_EQ(LoadExeRecords(sim, setupExe, error), static_cast<int>(cPayFileCount)) << error;
   ExpectRecordsMatchProductFiles();
   const std::int64_t total = CheckPayload();
   EXPECT_EQ(total, FlaggedTotal());
-  std::cout << "payload total of " << kSetupExe.string() << ": " << total << " bytes\n";
+  std::cout << "payload total of " << setupExe.string() << ": " << total << " bytes\n";
 }
 
 // A copy of the setup with one byte of one flagged record changed fails the scan.
 TEST_F(PayloadSetupExe, ChangedByteInACopyFailsTheScan) {
   TByteVec image;
   std::string error;
-  ASSERT_TRUE(ReadFileBytes(kSetupExe, image, error)) << error;
+  ASSERT_TRUE(ReadFileBytes(setupExe, image, error)) << error;
   TPeResources pe;
   ASSERT_EQ(pe.Open(image.data(), image.size(), error), TPeStatus::Found) << error;
   const std::uint8_t* record = nullptr;
@@ -118,7 +119,7 @@ TEST_F(PayloadSetupExe, ChangedByteInACopyFailsTheScan) {
 TEST_F(PayloadSetupExe, VersionBlockIsReadable) {
   TByteVec block;
   std::string error;
-  ASSERT_EQ(ReadPeResourceFile(kSetupExe, cRtVersion, 1, block, error), TPeStatus::Found) << error;
+  ASSERT_EQ(ReadPeResourceFile(setupExe, cRtVersion, 1, block, error), TPeStatus::Found) << error;
   ASSERT_GE(block.size(), 6u + 32u);
   const std::size_t length = block[0] | block[1] << 8;
   EXPECT_LE(length, block.size());

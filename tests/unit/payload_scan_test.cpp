@@ -18,6 +18,7 @@
 #include "engine/payload_unpack.h"
 #include "platform/sim/record_source.h"
 #include "platform/wincodes.h"
+#include "support/payload_facts.h"
 #include "support/payload_records.h"
 #include "support/sim_fixture.h"
 
@@ -167,7 +168,7 @@ TEST_F(PayloadScan, MissingOrHeaderlessRecordGivesMinusOne) {
 // largest.
 TEST_F(PayloadScan, SamplePayloadMatchesTheDefinition) {
   std::string error;
-  ASSERT_EQ(LoadRecordFolder(sim, CORVALIN_PAYLOAD_RECORDS_DIR, error), static_cast<int>(cPayFileCount)) << error;
+  ASSERT_EQ(LoadRecordFolder(sim, PayloadFacts().recordsDir, error), static_cast<int>(cPayFileCount)) << error;
   ASSERT_GT(SequentialTotal(), 0);
   ExpectSameAsDefinition();
   const TByteVec largest = Record(LargestFlagged());

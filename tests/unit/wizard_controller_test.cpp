@@ -210,6 +210,30 @@ TEST_F(WizardTest, FinishRunsTheProgram) {
   EXPECT_EQ(sim.Executions()[0].file, u"\"C:\\Program Files\\Corvalin\\Corvalin.exe\"");
 }
 
+// "Finish" with the run box enabled but clear (as offered, or ticked and
+// cleared again) closes the window and starts nothing: neither through the
+// shell nor as a process.
+class FinishRunBoxClear : public WizardTest, public testing::WithParamInterface<int> {};
+
+TEST_P(FinishRunBoxClear, StartsNothing) {
+  Start();
+  GoToPrepare();
+  GoToReviewAndFinishPreparation();
+  Click(idBtFrNext);
+  FinishTasks();
+  ASSERT_EQ(Code(), cStaInstallOk);
+  ASSERT_TRUE(Enabled(idCkFiExec));
+  for (int i = 0; i < GetParam(); ++i) Click(idCkFiExec);
+  ASSERT_FALSE(Ctl(idCkFiExec).Checked());
+  const std::size_t startsBefore = sim.ProcessStarts().size();
+  Click(idBtFrNext);
+  EXPECT_TRUE(Form().IsClosed());
+  EXPECT_TRUE(sim.Executions().empty());
+  EXPECT_EQ(sim.ProcessStarts().size(), startsBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClicksOnTheBox, FinishRunBoxClear, testing::Values(0, 2));
+
 // An installation that stops at its checks: the Finish page says why, "Finish"
 // is enabled and the run box is not.
 TEST_F(WizardTest, FailedInstallationOffersFinishOnly) {

@@ -8,13 +8,16 @@
 //   pack_payload <product folder> <output folder> [--depfile <file>]
 //
 // Any file that is missing, unreadable or 4 GiB or larger stops the build
-// with a message naming it: the header holds sizes in 32 bits.
+// with a message naming it: the header holds sizes in 32 bits. A licence or
+// read-me that looks like UTF-8 without a byte-order mark gets a warning.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -92,6 +95,61 @@ void WriteFile(const fs::path& file, const std::string& prefix, const std::uint8
   if (!out) throw TPackError{file.string() + ": cannot write"};
 }
 
+// Valid UTF-8 with at least one character beyond ASCII.
+bool IsNonAsciiUtf8(const std::vector<std::uint8_t>& data) {
+  bool beyondAscii = false;
+  for (std::size_t i = 0; i < data.size();) {
+    const std::uint8_t lead = data[i];
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t extra = 0;
+    std::uint32_t code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1, code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2, code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3, code = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= data.size()) return false;  // cut off at the end
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((data[i + k] & 0xC0) != 0x80) return false;
+      code = code << 6 | (data[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond U+10FFFF are no UTF-8.
+    if ((extra == 2 && code < 0x800) || (extra == 3 && code < 0x10000) || code > 0x10FFFF ||
+        (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    beyondAscii = true;
+    i += extra + 1;
+  }
+  return beyondAscii;
+}
+
+bool HasByteOrderMark(const std::vector<std::uint8_t>& data) {
+  const auto starts = [&](std::initializer_list<std::uint8_t> mark) {
+    return data.size() >= mark.size() && std::equal(mark.begin(), mark.end(), data.begin());
+  };
+  return starts({0xEF, 0xBB, 0xBF}) || starts({0xFF, 0xFE}) || starts({0xFE, 0xFF});
+}
+
+// The setup reads a text without a byte-order mark in the system's ANSI code
+// page, as such files are meant; text written as UTF-8 without the mark then
+// shows as mojibake (two or three wrong characters for each). Only a warning: the bytes may be meant for
+// a code page in which they happen to be valid UTF-8 too.
+void WarnAboutUnmarkedUtf8(int index, const fs::path& file, const std::vector<std::uint8_t>& data) {
+  const bool shownText = (index >= cPayReadMeFirst && index < cPayReadMeFirst + 2) ||
+                         (index >= cPayLicenseFirst && index < cPayLicenseFirst + 2);
+  if (shownText && !HasByteOrderMark(data) && IsNonAsciiUtf8(data))
+    std::cerr << "pack_payload: warning: " << file.string()
+              << ": UTF-8 with non-ASCII characters but no byte-order mark; the setup shows a text without a mark "
+                 "in the system's ANSI code page: save it as UTF-8 with a byte-order mark (or UTF-16)\n";
+}
+
 // Make-style escaping of a path in a dependency file.
 std::string DepPath(const fs::path& path) {
   std::string out;
@@ -121,6 +179,7 @@ int Pack(const fs::path& source, const fs::path& target, const fs::path& depfile
   for (std::size_t i = 0; i < cPayFileCount; ++i) {
     const fs::path file = source / Narrow(PayFiles[i].pfFilNam);
     const std::vector<std::uint8_t> data = ReadProductFile(file);
+    WarnAboutUnmarkedUtf8(static_cast<int>(i), file, data);
     const std::vector<std::uint8_t> stream = Deflate(data, file);
 
     TPayHead head{};

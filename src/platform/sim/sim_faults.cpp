@@ -54,6 +54,7 @@ void TSimPlatform::FailFrom(const std::string& op, std::uint64_t nth, std::uint3
 void TSimPlatform::ClearFaults() {
   std::lock_guard<std::mutex> guard(state_->lock);
   state_->faults.clear();
+  state_->shortWrites.clear();
 }
 
 std::vector<TSimCall> TSimPlatform::CallLog() {

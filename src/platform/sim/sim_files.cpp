@@ -258,13 +258,15 @@ std::uint32_t TSimPlatform::WriteFile(THandle file, const void* data, std::uint3
     if (ec) return cErrWriteFault;
     open.position = end;
   }
+  const std::uint32_t stored = state_->StoredByWrite(open.path, size);  // short writes
+  if (stored == 0) return cErrSuccess;
   const bool readOnly = HostReadOnly(open.host);
   if (readOnly) SetHostReadOnly(open.host, false);
-  const bool ok = WriteHost(open.host, open.position, data, size);
+  const bool ok = WriteHost(open.host, open.position, data, stored);
   if (readOnly) SetHostReadOnly(open.host, true);
   if (!ok) return cErrWriteFault;
-  open.position += size;
-  written = size;
+  open.position += stored;
+  written = stored;
   return cErrSuccess;
 }
 

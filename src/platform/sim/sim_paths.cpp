@@ -102,3 +102,10 @@ bool HostCanHold(const ustring& name) {
 }
 
 }  // namespace sim
+
+// --- names compared as the file system compares them ---
+// The emulated file system's own case rule, the one its paths are found by.
+bool TSimPlatform::SameNameIgnoringCase(const ustring& a, const ustring& b) {
+  return sim::UpperName(a) == sim::UpperName(b);
+}
+// --- end of names ---

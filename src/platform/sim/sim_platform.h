@@ -179,6 +179,14 @@ class TSimPlatform : public IPlatform {
   void FailCall(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
   void FailFrom(const std::string& op, std::uint64_t nth, std::uint32_t code, const ustring& pathPart = u"");
   void ClearFaults();
+  // --- short writes ---
+  // The nth (1-based, counted from now) WriteFile on a file whose path
+  // contains pathPart (case-insensitive; empty = any) stores `missing` bytes
+  // fewer than asked (none when asked for fewer), from the start of the
+  // buffer, and still succeeds with the short count in `written`: what a
+  // redirector or a filter may answer. ClearFaults disarms it too.
+  void ShortenWrite(std::uint64_t nth, std::uint32_t missing, const ustring& pathPart = u"");
+  // --- end of short writes ---
 
   // --- who holds a file (sim_holders.cpp) ---
   // The program names ProgramsHoldingFile reports for a path (ASCII case
@@ -244,6 +252,9 @@ class TSimPlatform : public IPlatform {
   std::uint32_t MoveFileExW(const ustring& from, const ustring& to, std::uint32_t flags) override;
   std::uint32_t GetDiskFreeSpaceExW(const ustring& path, std::uint64_t& freeBytesAvailableToCaller) override;
   std::uint32_t GetFullPathNameW(const ustring& path, ustring& fullPath) override;
+  // --- names compared as the file system compares them (sim_paths.cpp) ---
+  bool SameNameIgnoringCase(const ustring& a, const ustring& b) override;
+  // --- end of names ---
   std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) override;
   std::uint32_t SetFilePointerEx(THandle file, std::int64_t distance, std::uint32_t method,
                                  std::uint64_t& newPosition) override;

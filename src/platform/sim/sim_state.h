@@ -69,6 +69,16 @@ struct TFault {
   std::uint64_t seen = 0;
 };
 
+// --- short writes (sim_short_writes.cpp) ---
+// A WriteFile that reports success but stores `missing` bytes fewer.
+struct TShortWrite {
+  ustring pathPart;
+  std::uint64_t nth;
+  std::uint32_t missing;
+  std::uint64_t seen = 0;
+};
+// --- end of short writes ---
+
 // Where a Windows path lives in the sandbox.
 struct TLocation {
   ustring full;  // normalised Windows path
@@ -131,6 +141,12 @@ struct TSimPlatform::TState {
 
   // faults and observations
   std::vector<sim::TFault> faults;
+  // --- short writes ---
+  std::vector<sim::TShortWrite> shortWrites;
+  // How many of `size` bytes a write to path stores (all unless a short
+  // write is armed for it).
+  std::uint32_t StoredByWrite(const ustring& path, std::uint32_t size);
+  // --- end of short writes ---
   std::vector<TSimCall> calls;
   std::map<std::string, std::uint64_t> counts;
   std::uint64_t sleptMs = 0;

@@ -198,6 +198,12 @@ class TWin32Platform : public IPlatform {
     full = U(buffer.c_str());
     return 0;
   }
+  // --- names compared as the file system compares them ---
+  bool SameNameIgnoringCase(const ustring& a, const ustring& b) override {
+    return ::CompareStringOrdinal(W(a), static_cast<int>(a.size()), W(b), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+  }
+  // --- end of names ---
   std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) override {
     return ::GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
   }
