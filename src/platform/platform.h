@@ -164,7 +164,7 @@ class IPlatform {
   virtual std::int32_t ShellLinkLoad(THandle link, const ustring& fileName) = 0;
   virtual std::int32_t ShellLinkGetPath(THandle link, ustring& path) = 0;
   // A handle to this process that a child started with inheritance can wait on
-  // (synchronise rights only, inheritable). Closed with CloseHandle.
+  // and ask for its program file (synchronise and limited query rights, inheritable). Closed with CloseHandle.
   virtual std::uint32_t DuplicateOwnProcessHandle(THandle& handle) = 0;
   // Starts application with commandLine (its first token the program, quoted);
   // inheritHandles passes the inheritable handles. The process handle is closed

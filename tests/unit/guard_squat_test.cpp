@@ -81,3 +81,29 @@ TEST_F(GuardSquatTest, WithoutNamespacesTheGlobalMutex) {
 }
 
 }  // namespace
+
+namespace {
+
+// Both programs switch on redirection trust before anything else, where the
+// system has it; where it lacks it they run as before.
+TEST_F(GuardSquatTest, RedirectionTrustWhereTheSystemHasIt) {
+  EXPECT_EQ(Run(u"/S:1"), cExitInvalidCommandLine);
+  EXPECT_TRUE(sim.RedirectionTrustEnforced());
+  EXPECT_EQ(sim.CallLog().front().op, "EnforceRedirectionTrust");
+
+  sim.redirectionTrust = false;
+  EXPECT_EQ(Run(u"/S:1 /E:1"), cExitSuccess);
+  sim.WaitThreads();
+}
+
+TEST_F(GuardSquatTest, UninstallerSwitchesOnRedirectionTrust) {
+  RunTaskThread(sim, NewInstallChoices(true), cTaskInstall);
+  sim.redirectionTrust = false;
+  EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitSuccess);
+  EXPECT_FALSE(sim.RedirectionTrustEnforced());
+  sim.redirectionTrust = true;
+  EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitUnknownProduct);
+  EXPECT_TRUE(sim.RedirectionTrustEnforced());
+}
+
+}  // namespace
