@@ -7,7 +7,6 @@
 #include "catalogue/version.h"
 #include "common/utils.h"
 #include "platform/platform.h"
-#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -19,32 +18,14 @@ ustring UtcStamp() {
 
 }  // namespace
 
+TSetupLog::TSetupLog(ustring path) : log_(std::move(path), cSetupLogStem) {}
+
 ustring TSetupLog::DefaultPath() {
-  ustring temp;
-  if (Os().GetTempPathW(temp) != cErrSuccess || temp.empty()) return ustring();
-  return AddBackslash(temp) + cSetupLogName;
+  const ustring temp = LogTempFolder();
+  return temp.empty() ? temp : temp + cSetupLogName;
 }
 
-bool TSetupLog::Append(const std::vector<ustring>& lines) const {
-  if (path_.empty()) return false;
-  std::string bytes;
-  for (const ustring& line : lines) bytes += ToUtf8(line) + "\r\n";
-  THandle file = 0;
-  // Open always: a missing log is created, an existing file is kept whole.
-  // Others may read it, and a second setup append its own lines meanwhile:
-  // with the right to append only, each write lands at the end as it is
-  // then, so neither overwrites the other.
-  if (Os().CreateFileW(path_, cFileAppendData, cFileShareRead | cFileShareWrite, cOpenAlwaysDisposition,
-                       cFileAttributeNormal, file) != cErrSuccess)
-    return false;
-  const TScopedHandle owner(file);
-  std::uint64_t end = 0;
-  if (Os().SetFilePointerEx(file, 0, cFileEnd, end) != cErrSuccess) return false;
-  if (end == 0) bytes.insert(0, "\xEF\xBB\xBF");
-  std::uint32_t written = 0;
-  return Os().WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written) == cErrSuccess &&
-         written == bytes.size();
-}
+bool TSetupLog::Append(const std::vector<ustring>& lines) const { return log_.Append(lines); }
 
 std::vector<ustring> LogHeader(const ustring& commandLine, int startupCode) {
   return {u"==== " + ustring(cProductName) + u" setup, " + UtcStamp() + u" ====",

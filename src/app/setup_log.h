@@ -1,27 +1,33 @@
-// The setup's log: UTF-8 with a byte-order mark, CR LF line ends, always
-// appended (an existing file, someone else's too, is never truncated). A log
-// that cannot be written changes nothing else: the caller goes on.
+// The setup's log: the guarded log of engine/guarded_log.h (UTF-8 with a
+// byte-order mark, CR LF line ends, always appended, never through a link or
+// into someone else's file). A log that cannot be written changes nothing
+// else: the caller goes on.
 #pragma once
 #include <cstdint>
 #include <vector>
 
 #include "common/types.h"
+#include "engine/guarded_log.h"
 
 class TSetupLog {
  public:
   // An empty path writes nothing.
-  explicit TSetupLog(ustring path = ustring()) : path_(std::move(path)) {}
+  explicit TSetupLog(ustring path = ustring());
 
-  // The temporary folder's Corvalin-Setup.log; empty when that folder is unknown.
+  // Corvalin-Setup.log in the log's temporary folder (LogTempFolder); empty
+  // when that folder is unknown.
   static ustring DefaultPath();
 
-  const ustring& Path() const { return path_; }
+  const ustring& Path() const { return log_.Wanted(); }
+  // Where the lines went: Path(), a fresh Corvalin-Setup-<16 hex>.log in the
+  // temporary folder when Path() was refused, or empty.
+  const ustring& Written() const { return log_.Written(); }
   // Appends the lines, each ended by CR LF; a new (empty) file starts with
-  // the byte-order mark. False when the file could not be written.
+  // the byte-order mark. False when nothing could be written.
   bool Append(const std::vector<ustring>& lines) const;
 
  private:
-  ustring path_;
+  mutable TGuardedLog log_;  // appending changes where it goes, not what the log is
 };
 
 constexpr int cStartupNotRun = -1;

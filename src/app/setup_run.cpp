@@ -10,6 +10,7 @@
 #include "catalogue/texts.h"
 #include "common/cmdline.h"
 #include "engine/payload_scan.h"
+#include "engine/process_hardening.h"
 #include "platform/platform.h"
 #include "platform/ui.h"
 
@@ -37,6 +38,7 @@ std::uint32_t RunWizard(const ustring& commandLine, const TSetupLog& log) {
 }  // namespace
 
 std::uint32_t RunSetup(const ustring& commandLine) {
+  HardenProcess();
   CmdParams = ParseCmdLine(commandLine);
   const TCmdParams& cp = CmdParams;
   // Unattended always logs; the wizard only when asked to.

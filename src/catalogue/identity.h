@@ -12,9 +12,15 @@ inline constexpr char16_t cHandlerKeyName[] = u"Corvalin";       // shell-extens
 inline constexpr char16_t cPropPageKeyName[] = u"CorvalinHashPage";
 // The machine-wide mutex that lets one setup (or uninstaller) run at a time;
 // "Global\\" reaches every session, the system account's included.
-inline constexpr char16_t cSetupMutexName[] = u"Global\\Corvalin-Setup-Running";
+inline constexpr char16_t cSetupMutexName[] = u"Global\\Corvalin-Setup-Running";  // where there are no private namespaces
+// The guard's private namespace (its boundary holds the Administrators) and the mutex in it.
+inline constexpr char16_t cSetupNamespace[] = u"Corvalin-Setup";
+inline constexpr char16_t cSetupGuardName[] = u"Corvalin-Setup\\Corvalin-Setup-Running";
 // The log's file name in the temporary folder.
 inline constexpr char16_t cSetupLogName[] = u"Corvalin-Setup.log";
+inline constexpr char16_t cSetupLogStem[] = u"Corvalin-Setup";  // fresh logs: stem-<16 hex>.log
+inline constexpr char16_t cUninstallLogName[] = u"Corvalin-Uninstall.log";
+inline constexpr char16_t cUninstallLogStem[] = u"Corvalin-Uninstall";
 
 // Home page; it ends with "/" so that a path segment can follow directly.
 inline constexpr char16_t cWebAddress[] = u"https://www.corvalin.example/";

@@ -1,5 +1,11 @@
-// One setup or uninstallation at a time: the machine-wide named mutex, held
-// for the process's life. Whoever comes second leaves the system alone.
+// One setup or uninstallation at a time: a named mutex, held for the
+// process's life. Whoever comes second leaves the system alone.
+//
+// The mutex lives in a private namespace whose boundary holds the
+// Administrators group, so that a standard user who makes an object of the
+// same name (in the global space, or in a namespace of their own) blocks
+// nothing. Where the system has no private namespaces (Wine 8) it is the
+// global mutex as before.
 #pragma once
 #include "platform/platform.h"
 
@@ -17,6 +23,7 @@ class TOneSetup {
   bool Acquired() const { return acquired_; }
 
  private:
+  THandle space_ = 0;  // the private namespace, open while the mutex is
   THandle mutex_ = 0;
   bool acquired_ = false;
 };

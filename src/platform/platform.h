@@ -33,6 +33,15 @@ struct TGuid {
   friend bool operator==(const TGuid&, const TGuid&) = default;
 };
 
+// What an open file or folder really is (see IPlatform::GetFileFacts).
+struct TFileFacts {
+  std::uint32_t attributes = 0;  // cFileAttributeDirectory, cFileAttributeReparsePoint, ...
+  std::uint32_t reparseTag = 0;  // 0 unless a reparse point was opened as itself
+  std::uint32_t links = 1;       // hard links to the file (nNumberOfLinks)
+  bool ownedByCaller = false;    // its owner is the calling account (its user or its default owner)
+  ustring finalPath;             // where the handle really points, as a DOS path without the "\\?\" prefix
+};
+
 class IDeployment;  // Windows Runtime package deployment (shell/ bridge)
 class IUi;          // windows, controls and dialogs of the wizard
 
@@ -163,7 +172,7 @@ class IPlatform {
   virtual std::int32_t ShellLinkLoad(THandle link, const ustring& fileName) = 0;
   virtual std::int32_t ShellLinkGetPath(THandle link, ustring& path) = 0;
   // A handle to this process that a child started with inheritance can wait on
-  // (synchronise rights only, inheritable). Closed with CloseHandle.
+  // and ask for its program file (synchronise and limited query rights, inheritable). Closed with CloseHandle.
   virtual std::uint32_t DuplicateOwnProcessHandle(THandle& handle) = 0;
   // Starts application with commandLine (its first token the program, quoted);
   // inheritHandles passes the inheritable handles. The process handle is closed
@@ -179,6 +188,35 @@ class IPlatform {
   // tell (Wine 8 may lack the Restart Manager). Never fails otherwise.
   virtual std::vector<ustring> ProgramsHoldingFile(const ustring& path) = 0;
   // --- end of who holds a file ---
+  // --- guarded objects: what a hostile user of the same machine may have prepared ---
+  // Links, owners and the true place of an open file or folder (opened with
+  // cFileReadAttributes at least; with cFileFlagOpenReparsePoint a link is
+  // seen as itself, not as its target). The owner is known only with
+  // cReadControl; without it ownedByCaller is false.
+  virtual std::uint32_t GetFileFacts(THandle file, TFileFacts& facts) = 0;
+  // GetTempPath2W: for the system account a temporary folder only it and the
+  // administrators may write, for others the same as GetTempPathW; with a
+  // trailing backslash. cErrProcNotFound where the system lacks the call.
+  virtual std::uint32_t GetTempPath2W(ustring& path) = 0;
+  // The Windows folder (GetWindowsDirectoryW), without a trailing backslash.
+  virtual std::uint32_t GetWindowsDirectoryW(ustring& path) = 0;
+  // Fills buffer from the system's random generator.
+  virtual std::uint32_t GenRandom(void* buffer, std::uint32_t size) = 0;
+  // Creates (or, when it exists, opens) the private namespace alias whose
+  // boundary holds the Administrators group: only an administrator's process
+  // can make it or reach it. Objects named alias + "\" + name then live in it while
+  // the handle is open. cErrProcNotFound where the system has no private namespaces.
+  virtual std::uint32_t OpenAdminNamespace(const ustring& alias, THandle& space) = 0;
+  virtual void CloseAdminNamespace(THandle space) = 0;
+  // Switches on the redirection trust mitigation (junctions that a
+  // non-administrator made are not followed); cErrProcNotFound where absent.
+  virtual std::uint32_t EnforceRedirectionTrust() = 0;
+  // Full path of the program file of a process (QueryFullProcessImageNameW).
+  virtual std::uint32_t GetProcessImagePath(THandle process, ustring& path) = 0;
+  // Starts application like CreateProcessW, passing only the one inheritable
+  // handle inherit (PROC_THREAD_ATTRIBUTE_HANDLE_LIST) and nothing else.
+  virtual std::uint32_t CreateProcessWithHandle(const ustring& application, const ustring& commandLine,
+                                                THandle inherit, THandle& process) = 0;
 
   // --- larger facilities ---
   virtual IDeployment& Deploy() = 0;

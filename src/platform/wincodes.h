@@ -76,6 +76,16 @@ constexpr std::uint32_t cFileEnd = 2;
 constexpr std::uint32_t cFileAttributeReadonly = 0x01;
 constexpr std::uint32_t cFileAttributeNormal = 0x80;
 constexpr std::uint32_t cFileFlagBackupSemantics = 0x02000000u;
+// Guarded files: what a link, a junction or someone else's file looks like.
+constexpr std::uint32_t cFileReadAttributes = 0x0080;
+constexpr std::uint32_t cReadControl = 0x00020000u;  // reading the owner
+constexpr std::uint32_t cCreateNewDisposition = 1;
+constexpr std::uint32_t cFileAttributeDirectory = 0x10;
+constexpr std::uint32_t cFileAttributeReparsePoint = 0x400;
+constexpr std::uint32_t cFileFlagOpenReparsePoint = 0x00200000u;
+constexpr std::uint32_t cIoReparseTagMountPoint = 0xA0000003u;  // junctions and mounted volumes
+constexpr std::uint32_t cIoReparseTagSymlink = 0xA000000Cu;
+constexpr std::uint32_t cErrProcNotFound = 127;  // the system lacks the function
 constexpr std::uint32_t cMoveFileReplaceExisting = 0x1;
 constexpr std::uint32_t cMoveFileDelayUntilReboot = 0x4;
 

@@ -11,6 +11,7 @@
 #include "catalogue/uninstall_texts.h"
 #include "common/utils.h"
 #include "engine/one_setup.h"
+#include "engine/process_hardening.h"
 #include "platform/platform.h"
 #include "platform/ui.h"
 #include "uninstall/uninst_files.h"
@@ -71,6 +72,7 @@ std::uint32_t RunUninstall(const ustring& own, const TUnParams& params) {
 }
 
 std::uint32_t RunUninstall(const ustring& own, const TUnParams& params, TUnReport& report) {
+  HardenProcess();
   const TSuLang lang = params.upLangua;
   // Not while a setup (or another uninstallation) changes the same system.
   const TOneSetup one;

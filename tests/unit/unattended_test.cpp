@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -18,6 +19,7 @@
 #include "catalogue/payload_files.h"
 #include "catalogue/texts.h"
 #include "common/utils.h"
+#include "engine/one_setup.h"
 #include "support/wizard_env.h"
 
 namespace {
@@ -297,8 +299,8 @@ TEST(ExitCodeMapping, StartupCodesAndTaskResults) {
 // leaves the system alone: unattended silently; the wizard brings the
 // running window forward, or says why when there is none to be found.
 TEST_F(UnattendedTest, SecondSetupEndsWith1618) {
-  THandle running = 0;
-  ASSERT_EQ(sim.CreateMutexW(cSetupMutexName, running), cErrSuccess);
+  auto running = std::make_unique<TOneSetup>();
+  ASSERT_TRUE(running->Acquired());
   const auto before = Files();
 
   EXPECT_EQ(Run(u"/S:1 /E:1"), 1618u);
@@ -319,7 +321,7 @@ TEST_F(UnattendedTest, SecondSetupEndsWith1618) {
   const std::vector<ustring> log = Log();
   EXPECT_TRUE(HasLine(log, u"Start-up code: not run"));
   EXPECT_TRUE(HasLine(log, u"Exit code: 1618"));
-  sim.CloseMutex(running);
+  running.reset();
 
   // Once the first has ended, the next one runs.
   EXPECT_EQ(Run(u"/S:1 /E:1"), 0u);
@@ -355,7 +357,7 @@ TEST_F(UnattendedTest, HoldsTheMutexWhileRunning) {
   sim.HoldThreads();
   std::thread setup([&] { EXPECT_EQ(Run(u"/S:1 /E:1"), 0u); });
   while (sim.LiveMutexes().empty()) std::this_thread::yield();
-  EXPECT_EQ(sim.LiveMutexes(), std::vector<ustring>{cSetupMutexName});
+  EXPECT_EQ(sim.LiveMutexes(), std::vector<ustring>{cSetupGuardName});
   sim.ReleaseThreads();
   setup.join();
   sim.WaitThreads();

@@ -95,7 +95,7 @@ std::uint32_t FaultCode(const std::string& op) {
 // itself on the restart's list. The original has already ended with 0.
 bool CopyLeftover(const std::string& line) {
   return line.find("C/Program Files/Corvalin") != std::string::npos ||
-         line.find("AppData/Local/Temp/Corvalin-Uninstall-") != std::string::npos;
+         line.find("Windows/Temp/Corvalin-Uninstall-") != std::string::npos;
 }
 
 void Check(const TPoint& p, bool onward, const TSweepRun& r) {

@@ -5,12 +5,15 @@
 // its answers (1605, 1602, 3010), its questions and texts in both languages.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "catalogue/exit_codes.h"
 #include "catalogue/identity.h"
 #include "catalogue/payload_files.h"
 #include "catalogue/uninstall_texts.h"
 #include "common/task_msg.h"
 #include "common/utils.h"
+#include "engine/one_setup.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/ui.h"
 #include "shell/com_apartment.h"
@@ -125,10 +128,11 @@ TEST_F(UninstallTest, RoundTripRestoresTheMachine) {
     EXPECT_EQ(run.code, cExitSuccess) << testing::PrintToString(run.report.urLeft);
     EXPECT_TRUE(run.report.urAtRestart.empty());
     ASSERT_TRUE(run.copyStarted);
-    // The copy runs from a private folder of its own below the temporary folder.
+    // The copy runs from a private folder of its own below the Windows
+    // folder's temporary folder, where no standard user renames a child.
     EXPECT_TRUE(fresh.IsPrivateDir(PathOfFile(run.copyPath)));
     EXPECT_EQ(PathOfFile(PathOfFile(run.copyPath).substr(0, PathOfFile(run.copyPath).size() - 1)),
-              fresh.tempPath);
+              u"C:\\Windows\\Temp\\");
     EXPECT_FALSE(fresh.HasFile(kInstallDir + u"Uninstall.exe"));
     // Only the copy and its folder wait for the restart.
     const std::vector<TSimRestartEntry> pending = fresh.RestartList();
@@ -202,15 +206,15 @@ TEST_F(UninstallTest, DeclinedChangesNothing) {
 TEST_F(UninstallTest, WaitsForNoOtherSetup) {
   Install();
   const TMachineState installed = Snapshot(sim);
-  THandle running = 0;
-  ASSERT_EQ(sim.CreateMutexW(cSetupMutexName, running), cErrSuccess);
+  auto running = std::make_unique<TOneSetup>();
+  ASSERT_TRUE(running->Acquired());
   EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitAlreadyRunning);
   EXPECT_TRUE(Ui().messageBoxes.empty());
   EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /l:1").code, cExitAlreadyRunning);
   ASSERT_EQ(Ui().messageBoxes.size(), 1u);
   EXPECT_EQ(Ui().messageBoxes[0].text, cTxUnBusy[cLangGerman]);
   EXPECT_EQ(Snapshot(sim), installed);
-  sim.CloseMutex(running);
+  running.reset();
   EXPECT_EQ(RunUninstaller(sim, kInstallDir, u" /S:1").code, cExitSuccess);
   EXPECT_TRUE(sim.LiveMutexes().empty()) << "the mutex outlives the uninstaller";
 }

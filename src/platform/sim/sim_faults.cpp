@@ -72,7 +72,7 @@ std::size_t TSimPlatform::OpenCount() {
   std::size_t apartments = 0;
   for (const auto& entry : state_->apartments) apartments += static_cast<std::size_t>(entry.second);
   return state_->keys.size() + state_->files.size() + state_->links.size() + state_->mutexes.size() +
-         state_->processes.size() + apartments;
+         state_->namespaces.size() + state_->processes.size() + apartments;
 }
 
 std::vector<std::string> TSimPlatform::DescribeOpen() {
@@ -82,6 +82,7 @@ std::vector<std::string> TSimPlatform::DescribeOpen() {
   for (const auto& [handle, file] : state_->files) open.push_back("file " + ToUtf8(file.path));
   for (const auto& [handle, link] : state_->links) open.push_back("shell link to " + ToUtf8(link.target));
   for (const auto& [handle, name] : state_->mutexes) open.push_back("mutex " + ToUtf8(name));
+  for (const auto& [handle, alias] : state_->namespaces) open.push_back("private namespace " + ToUtf8(alias));
   for (const auto& [handle, process] : state_->processes) open.push_back("process handle " + ToUtf8(process.what));
   for (const auto& [thread, count] : state_->apartments) {
     if (count == 0) continue;

@@ -91,7 +91,7 @@ const fs::path& TSimPlatform::TState::Root() {
   }
   // What every Windows system has, at the places the default settings name.
   for (const char* folder : {"C/Windows/system32", "C/Program Files", "C/ProgramData/Microsoft/Windows/Start Menu/Programs",
-                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Users/Tester/AppData/Local/Temp", "C/Setup"})
+                             "C/Users/Public/Desktop", "C/Users/Tester/Desktop", "C/Users/Tester/AppData/Local/Temp", "C/Setup", "C/Windows/Temp"})
     fs::create_directories(root / folder, ec);
   std::ofstream(root / "C/Windows/system32/shell32.dll", std::ios::binary);
   return root;
@@ -215,6 +215,22 @@ std::uint32_t TSimPlatform::CreateFileW(const ustring& path, std::uint32_t acces
   const bool slashed = path.back() == u'\\' || path.back() == u'/';
   std::error_code ec;
   sim::TOpening open{loc.key, loc.full, loc.host, rights, share};
+  // A link in the host's sandbox is a link of the emulated NTFS: opened as
+  // itself with cFileFlagOpenReparsePoint, followed otherwise. Creating a new
+  // file at a link fails even when its target is gone.
+  const bool hostLink = loc.parentIsDir && fs::is_symlink(fs::symlink_status(loc.host, ec));
+  if (hostLink && (flags & cFileFlagOpenReparsePoint) != 0) {
+    if (disposition == cCreateNew) return cErrFileExists;
+    if (disposition != cOpenExisting && disposition != cOpenAlways) return cErrAccessDenied;
+    if (loc.isDir && (flags & cFileFlagBackupSemantics) == 0) return cErrAccessDenied;
+    if (state_->SharingConflict(loc.key, rights, share)) return cErrSharingViolation;
+    open.isDir = loc.isDir;
+    open.asLink = true;
+    file = state_->NewHandle();
+    state_->files[file] = open;
+    return cErrSuccess;
+  }
+  if (hostLink && !loc.exists && disposition == cCreateNew) return cErrFileExists;
   if (loc.isDir) {
     if (disposition == cCreateNew) return cErrFileExists;
     if (disposition != cOpenExisting && disposition != cOpenAlways) return cErrAccessDenied;

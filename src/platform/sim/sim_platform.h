@@ -69,6 +69,8 @@ struct TSimProcessStart {
   ustring application;
   ustring commandLine;
   bool inheritHandles;
+  // CreateProcessWithHandle: the one handle passed on (0: CreateProcessW).
+  THandle onlyHandle = 0;
 };
 
 // What an emulated shell link file records.
@@ -165,6 +167,32 @@ class TSimPlatform : public IPlatform {
   void PutLink(const ustring& path, const ustring& target);
   // Whether path was made by CreatePrivateDirectoryW.
   bool IsPrivateDir(const ustring& path);
+
+  // --- guarded objects: links, owners, namespaces, a second account ---
+  // GetTempPath2W's folder; nullopt: the system lacks the call (127), as Wine 8 does.
+  std::optional<ustring> tempPath2;
+  ustring windowsDirectory = u"C:\\Windows";  // GetWindowsDirectoryW
+  bool privateNamespaces = true;  // false: OpenAdminNamespace gives 127, as on Wine 8
+  bool redirectionTrust = true;   // false: EnforceRedirectionTrust gives 127 (an older system)
+  // Links as NTFS has them, made as host links in the sandbox: a symbolic
+  // link to a file, a hard link (a second name of the same file) and a
+  // junction (a folder that leads to another folder). Targets are Windows paths.
+  void MakeSymbolicLink(const ustring& link, const ustring& target);
+  void MakeHardLink(const ustring& link, const ustring& target);
+  void MakeJunction(const ustring& link, const ustring& targetFolder);
+  // The account that owns the file ("" or userName: the calling account).
+  void SetFileOwner(const ustring& path, const ustring& account);
+  // A process of another account, which is no administrator, creates the
+  // named mutex in the global name space and keeps it; the caller's
+  // CreateMutexW of that name then gives 5 (its object is not ours to open).
+  void SquatMutex(const ustring& name);
+  // Whether EnforceRedirectionTrust succeeded in this process.
+  bool RedirectionTrustEnforced();
+  // Names of the private namespaces open now (one entry per handle).
+  std::vector<ustring> LiveNamespaces();
+  // Called right after CopyFileW has written `to`, outside the emulation's
+  // lock: another process acting in that moment (replacing the copy, say).
+  std::function<void(const ustring& to)> afterCopy;
 
   // --- fault injection ---
   // Every operation that can fail, by name (the IPlatform method names).
@@ -309,6 +337,17 @@ class TSimPlatform : public IPlatform {
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
 
   std::vector<ustring> ProgramsHoldingFile(const ustring& path) override;  // sim_holders.cpp
+  // guarded objects
+  std::uint32_t GetFileFacts(THandle file, TFileFacts& facts) override;
+  std::uint32_t GetTempPath2W(ustring& path) override;
+  std::uint32_t GetWindowsDirectoryW(ustring& path) override;
+  std::uint32_t GenRandom(void* buffer, std::uint32_t size) override;
+  std::uint32_t OpenAdminNamespace(const ustring& alias, THandle& space) override;
+  void CloseAdminNamespace(THandle space) override;
+  std::uint32_t EnforceRedirectionTrust() override;
+  std::uint32_t GetProcessImagePath(THandle process, ustring& path) override;
+  std::uint32_t CreateProcessWithHandle(const ustring& application, const ustring& commandLine, THandle inherit,
+                                        THandle& process) override;
 
   IDeployment& Deploy() override;
   IUi& Ui() override;
@@ -316,6 +355,7 @@ class TSimPlatform : public IPlatform {
   struct TState;  // the emulated machine (sim_state.h)
 
  private:
+  std::uint32_t CopyFileLocked(const ustring& from, const ustring& to);
   std::mutex messageLock_;
   std::condition_variable messagePosted_;
   std::vector<TPostedMessage> messages_;

@@ -67,6 +67,12 @@ std::uint32_t TSimPlatform::SetFileAttributesW(const ustring& path, std::uint32_
 }
 
 std::uint32_t TSimPlatform::CopyFileW(const ustring& from, const ustring& to) {
+  const std::uint32_t result = CopyFileLocked(from, to);
+  if (result == cErrSuccess && afterCopy) afterCopy(to);
+  return result;
+}
+
+std::uint32_t TSimPlatform::CopyFileLocked(const ustring& from, const ustring& to) {
   std::lock_guard<std::mutex> guard(state_->lock);
   sim::TLocation src;
   const std::uint32_t err = state_->Locate(*this, from, src);
@@ -158,7 +164,7 @@ std::uint32_t TSimPlatform::DuplicateOwnProcessHandle(THandle& handle) {
   handle = 0;
   if (auto fault = state_->Enter("DuplicateOwnProcessHandle", ownModulePath)) return *fault;
   handle = state_->NewHandle();
-  state_->processes[handle] = {u"own process " + ownModulePath, 1, true};
+  state_->processes[handle] = {u"own process " + ownModulePath, 1, true, ownModulePath};
   return cErrSuccess;
 }
 
@@ -178,7 +184,7 @@ std::uint32_t TSimPlatform::CreateProcessW(const ustring& application, const ust
       if (entry.inheritable) ++entry.holders;
   }
   process = state_->NewHandle();
-  state_->processes[process] = {u"process " + loc.full, 1, false};
+  state_->processes[process] = {u"process " + loc.full, 1, false, loc.full};
   return cErrSuccess;
 }
 

@@ -48,6 +48,19 @@ std::uint32_t TSimPlatform::CreateMutexW(const ustring& name, THandle& mutex) {
   std::lock_guard<std::mutex> guard(state_->lock);
   mutex = 0;
   if (auto fault = state_->Enter("CreateMutexW", name)) return *fault;
+  // Another account's object: this one may not open it.
+  for (const ustring& squatted : state_->squattedMutexes) {
+    if (sim::UpperName(squatted) == sim::UpperName(name)) return cErrAccessDenied;
+  }
+  // A name with a prefix other than the session spaces' lives in a private
+  // namespace, which this process must have open.
+  const std::size_t slash = name.find(u'\\');
+  if (slash != ustring::npos) {
+    const ustring prefix = sim::UpperName(name.substr(0, slash));
+    bool known = prefix == u"GLOBAL" || prefix == u"LOCAL" || prefix == u"SESSION";
+    for (const auto& [handle, alias] : state_->namespaces) known = known || sim::UpperName(alias) == prefix;
+    if (!known) return cErrPathNotFound;
+  }
   bool existed = false;
   for (const auto& [handle, held] : state_->mutexes) existed = existed || (!name.empty() && held == name);
   mutex = state_->NewHandle();

@@ -58,6 +58,8 @@ struct TOpening {
   // Holds only: lets go after turning away this many more opens or moves;
   // 0 = held until ReleaseHolds.
   std::uint32_t refusalsLeft = 0;
+  // Opened with cFileFlagOpenReparsePoint at a link: the link itself.
+  bool asLink = false;
 };
 
 struct TFault {
@@ -135,9 +137,16 @@ struct TSimPlatform::TState {
     ustring what;
     int holders = 1;
     bool inheritable = false;
+    ustring image;  // the program file of the process
   };
   std::map<std::uintptr_t, TProcessHandle> processes;
   std::vector<TSimProcessStart> processStarts;
+
+  // guarded objects
+  std::map<std::string, ustring> owners;         // by canonical host path: the owning account
+  std::vector<ustring> squattedMutexes;          // another account's global mutexes
+  std::map<std::uintptr_t, ustring> namespaces;  // open private-namespace handles and their aliases
+  bool trustEnforced = false;
 
   // faults and observations
   std::vector<sim::TFault> faults;

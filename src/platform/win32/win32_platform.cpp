@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/win32_guarded.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_holders.h"
 #include "platform/win32/win32_removal.h"
@@ -159,7 +160,9 @@ class TWin32Platform : public IPlatform {
     wchar_t buffer[MAX_PATH + 2] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 2, buffer);
     if (n == 0 || n > MAX_PATH + 1) return n == 0 ? ::GetLastError() : ERROR_BUFFER_OVERFLOW;
-    path = U(buffer);
+    // Long names: the log's checks compare this path with where a handle
+    // really points, which Windows reports in long names.
+    path = win32_guarded::LongPath(U(buffer));
     return 0;
   }
   std::uint32_t CreateMutexW(const ustring& name, THandle& mutex) override {
@@ -380,6 +383,26 @@ class TWin32Platform : public IPlatform {
     return win32_removal::WaitForSingleObject(handle, milliseconds);
   }
   std::vector<ustring> ProgramsHoldingFile(const ustring& path) override { return win32_holders::ProgramsHolding(path); }
+
+  // --- guarded objects ---
+  std::uint32_t GetFileFacts(THandle file, TFileFacts& facts) override {
+    return win32_guarded::GetFileFacts(file, facts);
+  }
+  std::uint32_t GetTempPath2W(ustring& path) override { return win32_guarded::GetTempPath2W(path); }
+  std::uint32_t GetWindowsDirectoryW(ustring& path) override { return win32_guarded::GetWindowsDirectoryW(path); }
+  std::uint32_t GenRandom(void* buffer, std::uint32_t size) override { return win32_guarded::GenRandom(buffer, size); }
+  std::uint32_t OpenAdminNamespace(const ustring& alias, THandle& space) override {
+    return win32_guarded::OpenAdminNamespace(alias, space);
+  }
+  void CloseAdminNamespace(THandle space) override { win32_guarded::CloseAdminNamespace(space); }
+  std::uint32_t EnforceRedirectionTrust() override { return win32_guarded::EnforceRedirectionTrust(); }
+  std::uint32_t GetProcessImagePath(THandle process, ustring& path) override {
+    return win32_guarded::GetProcessImagePath(process, path);
+  }
+  std::uint32_t CreateProcessWithHandle(const ustring& application, const ustring& commandLine, THandle inherit,
+                                        THandle& process) override {
+    return win32_guarded::CreateProcessWithHandle(application, commandLine, inherit, process);
+  }
 
   IDeployment& Deploy() override { return Win32Deployment(); }
   IUi& Ui() override { return Win32Ui(); }

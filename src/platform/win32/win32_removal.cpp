@@ -67,8 +67,9 @@ std::uint32_t RegQueryInfoKeyW(THKey key, std::uint32_t& subKeys, std::uint32_t&
 std::uint32_t DuplicateOwnProcessHandle(THandle& handle) {
   handle = 0;
   HANDLE duplicate = nullptr;
-  if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &duplicate, SYNCHRONIZE,
-                         TRUE, 0))
+  // Query rights too: the copy checks which program the handle belongs to.
+  if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &duplicate,
+                         SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
     return ::GetLastError();
   handle = reinterpret_cast<THandle>(duplicate);
   return ERROR_SUCCESS;
