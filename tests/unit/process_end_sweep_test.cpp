@@ -30,8 +30,12 @@ namespace {
 const ustring kSetupCommand = u"\"C:\\Setup\\Corvalin-Setup.exe\" /S:1 /E:1";
 const ustring kTemp = u"C:\\Users\\Tester\\AppData\\Local\\Temp";
 const std::string kTempPrefix = "C/Users/Tester/AppData/Local/Temp/";
+// The uninstaller's copy lies in a folder of its own below the Windows temp folder.
+const std::string kCopyPrefix = "C/Windows/Temp/Corvalin-Uninstall-";
 
-// What a run leaves, without what is in the temporary folder: the setup's
+bool InTemp(const std::string& name) { return name.rfind(kTempPrefix, 0) == 0 || name.rfind(kCopyPrefix, 0) == 0; }
+
+// What a run leaves, without what is in the temporary folders: the setup's
 // log (every run appends to it) and the uninstaller's copies (see Sweep).
 struct TEndState {
   TMachineState machine;
@@ -49,14 +53,14 @@ bool SameRestart(const std::vector<TSimRestartEntry>& a, const std::vector<TSimR
 std::size_t TempLeftovers(const TMachineState& machine) {
   std::size_t n = 0;
   for (const auto& [name, bytes] : machine.files)
-    if (name.rfind(kTempPrefix, 0) == 0 && name != kTempPrefix + "Corvalin-Setup.log") ++n;
+    if (InTemp(name) && name != kTempPrefix + "Corvalin-Setup.log") ++n;
   return n;
 }
 
 TEndState EndState(TSimInstallOs& sim, std::size_t* tempLeftovers = nullptr) {
   TEndState state{Snapshot(sim), sim.RestartList()};
   if (tempLeftovers != nullptr) *tempLeftovers = TempLeftovers(state.machine);
-  std::erase_if(state.machine.files, [](const auto& file) { return file.first.rfind(kTempPrefix, 0) == 0; });
+  std::erase_if(state.machine.files, [](const auto& file) { return InTemp(file.first); });
   return state;
 }
 
