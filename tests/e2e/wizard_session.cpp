@@ -91,12 +91,12 @@ void TWizardSession::InstallAndWaitForFinish() {
   WaitEnabled(idBtFrNext, true, 300);
 }
 
-void TWizardSession::FinishAndExit(bool runNow) {
+void TWizardSession::FinishAndExit(bool runNow, DWORD expected) {
   if (runNow) SetChecked(idCkFiExec, true);
   Click(idBtFrNext);
   DWORD code = 1234;
   EXPECT_TRUE(process_.WaitForExit(60s, code)) << "the setup did not end after Finish";
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(code, expected);
 }
 
 std::wstring ProgramFilesFolder() { return SpecialFolder(CSIDL_PROGRAM_FILES); }

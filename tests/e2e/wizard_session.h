@@ -39,8 +39,9 @@ class TWizardSession {
   void GoToReview(bool desktop, int language = 0);
   // Presses Install and waits until Finish is available.
   void InstallAndWaitForFinish();
-  // Closes with Finish (optionally ticking "run now") and checks exit code 0.
-  void FinishAndExit(bool runNow);
+  // Closes with Finish (optionally ticking "run now") and checks the exit code
+  // (3010 when a file in use waits for the restart).
+  void FinishAndExit(bool runNow, DWORD expected = 0);
 
  private:
   TSetupProcess process_;

@@ -112,6 +112,12 @@ const TPlantCase kPlants[] = {
 // Whatever was planted: exit 0, the product installed, the target as it was,
 // nothing made through a link, and the log in a fresh file that says why.
 TEST_P(PlantedLog, InstallsAndWritesNothingThroughIt) {
+#ifdef _WIN32
+  // The emulation makes its links as links of the host's file system, which
+  // the Windows build's host (Wine) shows as plain files; these rules are
+  // proved by the native builds.
+  GTEST_SKIP() << "the emulation's links need a POSIX host";
+#endif
   const TPlantCase& c = GetParam();
   c.plant(sim);
   EXPECT_EQ(Run(ustring(u"/S:1 /E:1") + c.options), 0u);
@@ -191,6 +197,12 @@ TEST_F(LogGuardTest, AppendsTakeTurns) {
 
 // The rules one by one, on the guarded append itself.
 TEST_F(LogGuardTest, VerdictsOfTheRules) {
+#ifdef _WIN32
+  // The emulation makes its links as links of the host's file system, which
+  // the Windows build's host (Wine) shows as plain files; these rules are
+  // proved by the native builds.
+  GTEST_SKIP() << "the emulation's links need a POSIX host";
+#endif
   sim.MakeDirs(u"C:\\Logs");
   sim.MakeSymbolicLink(u"C:\\Logs\\sym.log", kSecret);
   sim.MakeHardLink(u"C:\\Logs\\hard.log", kSecret);

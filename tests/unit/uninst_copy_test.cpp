@@ -105,6 +105,12 @@ TEST_F(UninstCopyTest, WhereTheCopyLiesAndWhatItInherits) {
 // A copy that someone replaced between the copy and the start is not
 // started: the uninstaller and its folder go at the restart instead.
 TEST_F(UninstCopyTest, ReplacedCopyIsNeverStarted) {
+#ifdef _WIN32
+  // The emulation makes its links as links of the host's file system, which
+  // the Windows build's host (Wine) shows as plain files; these rules are
+  // proved by the native builds.
+  GTEST_SKIP() << "the emulation's links need a POSIX host";
+#endif
   sim.PutFile(u"C:\\Users\\Tester\\evil.exe", "planted");
   const std::function<void(TSimPlatform&, const ustring&)> swaps[] = {
       [](TSimPlatform& s, const ustring& to) {
