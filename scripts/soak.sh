@@ -31,16 +31,8 @@ for f in Corvalin-Setup.exe tests/e2e_tests.exe payload/sample/Corvalin.exe; do
   [ -f "$build/$f" ] || { echo "soak: $build/$f is not built" >&2; exit 1; }
 done
 
-. "$here/virtual-display.sh"
-template=$build/e2e-prefix-full
-(
-  flock 9
-  if [ ! -f "$template/.prepared" ]; then
-    rm -rf "$template"
-    "$here/prepare-prefix.sh" "$template"
-    touch "$template/.prepared"
-  fi
-) 9>"$build/e2e-prefix-full.lock"
+. "$here/bench-prefix.sh"
+prefix_template "$build"
 
 work=$(mktemp -d /tmp/corvalin-soak.XXXXXX)
 displays=()
@@ -61,7 +53,6 @@ for _ in $(seq 1 "$parallel"); do
   xvfb_pids+=("$CORVALIN_XVFB_PID")
 done
 
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # One cycle in slot $2: its result line goes to $work/result-<cycle>.
 run_cycle() {

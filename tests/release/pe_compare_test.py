@@ -10,9 +10,9 @@ import importlib.util
 import struct
 import sys
 
-spec = importlib.util.spec_from_file_location("pe_compare", sys.argv[1])
-pe = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(pe)
+comparer = importlib.util.spec_from_file_location("pe_compare", sys.argv[1])
+pe = importlib.util.module_from_spec(comparer)
+comparer.loader.exec_module(pe)
 
 E_LFANEW = 0x80
 OPT = E_LFANEW + 4 + 20
